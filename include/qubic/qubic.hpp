@@ -49,7 +49,8 @@ using roots = vec<float, 1, 3>;           // real or imaginary parts of roots 1.
 using flags = vec<std::int32_t, 1, 3>;    // flag of root k
 using factor = vec<float, 0, 2>;          // quadratic factor, factor(k) of x^k
 
-// Per-root flag codes.  Only a root flagged `found` is a root to use.
+// Per-root flag codes.  Only a root flagged flag::found is a root to use.
+namespace flag {
 inline constexpr std::int32_t found = 1;           // found and usable
 inline constexpr std::int32_t all_roots = 0;       // polynomial identically zero: every x is a root
 inline constexpr std::int32_t no_root = -1;        // leading coefficient zero: fewer than three roots
@@ -58,6 +59,7 @@ inline constexpr std::int32_t unusable = -3;       // computed, but infinite, su
 inline constexpr std::int32_t degraded = -4;       // real root usable, its deflation degraded
 inline constexpr std::int32_t unclean = -5;        // from a factor whose real root or deflation was not clean
 inline constexpr std::int32_t not_computed = -6;   // the solver gave up before this root
+}  // namespace flag
 
 // ---------------------------------------------------------------------------
 // Classification of single-precision values.  At most one of the three holds
