@@ -1,0 +1,61 @@
+// The three predicates over every class of single-precision value.
+#include <limits>
+
+#include <qubic/qubic.hpp>
+
+#include "bits.hpp"
+
+namespace qubic {
+namespace {
+
+using test::from_bits;
+
+struct row {
+  const char* why;
+  std::uint32_t bits;
+  bool inf, nan, dnrm;
+};
+
+constexpr row rows[] = {
+    {"+0", 0x00000000u, false, false, false},
+    {"-0", 0x80000000u, false, false, false},
+    {"smallest subnormal", 0x00000001u, false, false, true},
+    {"smallest subnormal, negative", 0x80000001u, false, false, true},
+    {"largest subnormal", 0x007FFFFFu, false, false, true},
+    {"largest subnormal, negative", 0x807FFFFFu, false, false, true},
+    {"flmin is normal", 0x00800000u, false, false, false},
+    {"-flmin is normal", 0x80800000u, false, false, false},
+    {"1.0", 0x3F800000u, false, false, false},
+    {"flmax is finite", 0x7F7FFFFFu, false, false, false},
+    {"-flmax is finite", 0xFF7FFFFFu, false, false, false},
+    {"+inf", 0x7F800000u, true, false, false},
+    {"-inf", 0xFF800000u, true, false, false},
+    {"quiet NaN", 0x7FC00000u, false, true, false},
+    {"quiet NaN, sign set", 0xFFC00000u, false, true, false},
+    {"signalling NaN", 0x7F800001u, false, true, false},
+    {"signalling NaN, sign set", 0xFFA5A5A5u, false, true, false},
+};
+
+TEST(Classify, EveryClassOfValue) {
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const float x = from_bits(r.bits);
+    EXPECT_EQ(isinf(x), r.inf);
+    EXPECT_EQ(isnan(x), r.nan);
+    EXPECT_EQ(isdnrm(x), r.dnrm);
+  }
+}
+
+TEST(Classify, LimitsAreTheSinglePrecisionOnes) {
+  EXPECT_EQ(test::bits(flmax), 0x7F7FFFFFu);
+  EXPECT_EQ(test::bits(flmin), 0x00800000u);
+}
+
+TEST(Classify, OneTenToTheMinus38IsSubnormal) {
+  // 1.0e-38 lies below 2^-126 = 1.17549435e-38.
+  EXPECT_TRUE(isdnrm(1.0e-38f));
+  EXPECT_FALSE(isdnrm(1.17549435e-38f));
+}
+
+}  // namespace
+}  // namespace qubic
