@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Accuracy of qubic-solve against the true roots of the cubics it reads.
 
-    tools/accuracy.py --solver build/tools/qubic-solve/qubic-solve
+    tools/accuracy.py --solver build/tools/qubic-solve
     tools/accuracy.py --solver ... --family nearmultiple --count 5000 --seed 7
     tools/accuracy.py --solver ... --guard            # CI: exit 1 on a wrong root
     tools/accuracy.py --solver ... --json out.json
@@ -339,11 +339,14 @@ def analyse(rows, cubics=None):
     solved = wrong = missed = trusted = 0
     echo_mismatch = 0
     offenders = []
+    flag_counts = {}
     limit = WRONG / U
     for i, (c, flags, roots) in enumerate(rows):
         if cubics is not None:
             if [gencubics.shortest(x) for x in cubics[i]] != [gencubics.shortest(x) for x in c]:
                 echo_mismatch += 1
+        for f in flags:
+            flag_counts[f] = flag_counts.get(f, 0) + 1
         if all(f == 1 for f in flags):
             solved += 1
         ones = [k for k in range(3) if flags[k] == 1]
@@ -407,6 +410,7 @@ def analyse(rows, cubics=None):
         "wrong_but_trusted": wrong,
         "missed_root": missed,
         "echo_mismatch": echo_mismatch,
+        "flag_counts": {str(k): v for k, v in sorted(flag_counts.items(), reverse=True)},
         "offenders": offenders,
         "errors": errs,
     }
@@ -476,6 +480,7 @@ def main(argv=None):
         s["family"] = fam
         s["seed"] = a.seed
         print(summary_line(fam, s))
+        print("  flags: " + "  ".join("%s:%d" % kv for kv in s["flag_counts"].items()))
         if s["echo_mismatch"]:
             print("  warning: %d rows echo coefficients other than the ones sent"
                   % s["echo_mismatch"])

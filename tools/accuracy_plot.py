@@ -3,7 +3,7 @@
 
 Regenerate with (from the top of the source tree, after a build):
 
-    /usr/bin/python3 tools/accuracy_plot.py --solver build/tools/qubic-solve/qubic-solve
+    /usr/bin/python3 tools/accuracy_plot.py --solver build/tools/qubic-solve
 
 (options: --count 2000 --seed 1 --out docs/accuracy.png).
 
@@ -65,8 +65,8 @@ def main(argv=None):
     ap.add_argument("--solver", required=True, help="path of qubic-solve")
     ap.add_argument("--count", type=int, default=2000)
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--out", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                                                  "..", "docs", "accuracy.png"))
+    ap.add_argument("--out", default=os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                  "..", "docs", "accuracy.png")))
     a = ap.parse_args(argv)
 
     res = {}
