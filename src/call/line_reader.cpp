@@ -1,0 +1,82 @@
+// line_reader: lines of any length in one fixed buffer.
+#include "call/line_reader.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace qubic::call {
+
+line_reader::line_reader(int fd, std::size_t buffer_size)
+    : fd_(fd), capacity_(buffer_size == 0 ? 1 : buffer_size), buffer_(new char[capacity_]) {}
+
+// Refills the empty buffer.  False on a read error; at the end of the input
+// the buffer stays empty and eof_ is set, so no read(2) follows (a terminal
+// would otherwise block for more).
+bool line_reader::fill() {
+  pos_ = 0;
+  len_ = 0;
+  if (eof_) return true;
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer_.get(), capacity_);
+    if (got > 0) {
+      len_ = static_cast<std::size_t>(got);
+      return true;
+    }
+    if (got == 0) {
+      eof_ = true;
+      return true;
+    }
+    if (errno != EINTR) {
+      error_ = errno;
+      return false;
+    }
+  }
+}
+
+line_reader::status line_reader::next(char* rec) {
+  // One column more than kept, to see a '\r' right after column `width`
+  // that ends the line, and whether the line is longer than that.
+  char kept[width + 1];
+  std::size_t nkept = 0;
+  bool longer = false;  // the line has more than width + 1 characters
+  bool started = false;
+
+  for (;;) {
+    if (pos_ == len_) {
+      if (!fill()) {
+        ++line_;
+        return status::error;
+      }
+      if (len_ == 0) {
+        if (!started) return status::end;
+        break;  // last line without '\n'
+      }
+    }
+    started = true;
+    const char* begin = buffer_.get() + pos_;
+    const std::size_t avail = len_ - pos_;
+    const void* nl = std::memchr(begin, '\n', avail);
+    const std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : avail;
+    const std::size_t room = sizeof kept - nkept;
+    if (take > room) longer = true;
+    const std::size_t copy = take < room ? take : room;
+    std::memcpy(kept + nkept, begin, copy);
+    nkept += copy;
+    pos_ += take;
+    if (nl) {
+      ++pos_;
+      break;
+    }
+  }
+
+  ++line_;
+  if (!longer && nkept > 0 && kept[nkept - 1] == '\r') --nkept;
+  const std::size_t used = nkept < width ? nkept : width;
+  std::memcpy(rec, kept, used);
+  std::memset(rec + used, ' ', width - used);
+  return status::record;
+}
+
+}  // namespace qubic::call
