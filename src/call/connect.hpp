@@ -1,0 +1,38 @@
+// Connecting the result file and the coefficient file of a run.
+#ifndef QUBIC_CALL_CONNECT_HPP
+#define QUBIC_CALL_CONNECT_HPP
+
+namespace qubic::call {
+
+struct connection {
+  int results = -1;  // open for writing, emptied if it is a regular file
+  int test = -1;     // open for reading, not a directory
+};
+
+// Why connecting failed: the file, what was being done, errno.
+struct connect_failure {
+  const char* path = nullptr;
+  const char* action = nullptr;
+  int error = 0;
+};
+
+// Connects results_path for writing first, then test_path for reading, and
+// only then empties results_path.
+//
+// Emptying the result file at open time would destroy the results of an
+// earlier run whenever the coefficient file is missing; so the result file is
+// opened without truncation and truncated (ftruncate, regular files only)
+// once the coefficient file is open.  A result file that this call created
+// (O_EXCL tells) is removed again when the coefficient file cannot be opened
+// or is a directory, so a failed run leaves no empty file behind.
+//
+// Returns true with both descriptors in c (close-on-exec; the caller closes
+// them).  Returns false with f filled and nothing left open; c is untouched.
+//
+// Example: with "results6" holding "0\n" and no "test6", returns false with
+// f = {"test6", "cannot open", ENOENT} and "results6" still holds "0\n".
+bool connect(const char* results_path, const char* test_path, connection& c, connect_failure& f);
+
+}  // namespace qubic::call
+
+#endif  // QUBIC_CALL_CONNECT_HPP
