@@ -1,0 +1,34 @@
+// Splitting one input line of qubic-solve into the four coefficients.
+#ifndef QUBIC_SOLVE_LINE_HPP
+#define QUBIC_SOLVE_LINE_HPP
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace qubic::tool {
+
+enum class line_kind { blank, cubic, malformed };
+
+// Reads a line (without its '\n') as four numbers, highest power first:
+// a[0] = A3, a[1] = A2, a[2] = A1, a[3] = A0.  Numbers are separated by
+// blanks (space, tab, carriage return), by one comma, or by one comma with
+// blanks around it; blanks may also lead and trail.  Each number is read by
+// read_number.
+//
+// blank:     the line holds only blanks (or nothing); a and why untouched.
+// cubic:     a written; why untouched.
+// malformed: why says what is wrong, in a few words without the line
+//            number; a untouched.
+//
+// Example: "1, -6 11,-6" -> cubic (1, -6, 11, -6); "1,,2,3" -> malformed,
+// "empty field between two commas".
+line_kind read_line(std::string_view line, std::array<float, 4>& a, std::string& why);
+
+// Quotes a piece of input for an error message: at most 40 characters,
+// anything but printable ASCII shown as '?'.  Example: "ab\tc" -> "'ab?c'".
+std::string quoted(std::string_view s);
+
+}  // namespace qubic::tool
+
+#endif  // QUBIC_SOLVE_LINE_HPP

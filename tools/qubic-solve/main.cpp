@@ -1,0 +1,173 @@
+// qubic-solve: solves cubics given on the command line or standard input.
+//
+//   qubic-solve [--csv] A3 A2 A1 A0     one cubic, highest power first
+//   qubic-solve [--csv] < lines         one cubic per line
+//
+// Exit status: 0 when every cubic was read (whatever its flags), 2 on a
+// malformed argument or line (output written so far stays), 1 when standard
+// input cannot be read or standard output cannot be written.
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include <qubic/solve.hpp>
+
+#include "line.hpp"
+#include "number.hpp"
+#include "report.hpp"
+
+#ifndef QUBIC_VERSION
+#error "QUBIC_VERSION must be defined by the build"
+#endif
+
+namespace {
+
+using qubic::tool::cubic;
+
+constexpr const char* usage_line = "usage: qubic-solve [--csv] [A3 A2 A1 A0]\n";
+
+constexpr const char* help_text =
+    "Finds the three roots of A3 x^3 + A2 x^2 + A1 x + A0 in IEEE single\n"
+    "precision and gives each root a flag that says whether it can be used.\n"
+    "\n"
+    "With four numbers, solves that cubic.  With none, reads one cubic per\n"
+    "line from standard input: four numbers separated by blanks and/or\n"
+    "commas, highest power first; blank lines are skipped.  Numbers are\n"
+    "decimals such as 1.5, -0, 1e-40, 1.0E+30, inf or nan.\n"
+    "\n"
+    "  --csv      one header line, then one row per cubic: a3,a2,a1,a0,\n"
+    "             flag1..flag3, re1,im1,re2,im2,re3,im3 (empty: not computed)\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 when every cubic was read, whatever its flags; 2 on a\n"
+    "malformed argument or line; 1 on a read or write error.\n";
+
+// Longest input line accepted, without its '\n'.
+constexpr std::size_t max_line = 4096;
+
+struct options {
+  bool csv = false;
+  bool help = false;
+  bool version = false;
+};
+
+int fail(const std::string& what) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "qubic-solve: %s\n", what.c_str());
+  return 2;
+}
+
+bool put(const std::string& s) { return std::fwrite(s.data(), 1, s.size(), stdout) == s.size(); }
+
+// Solves one cubic and writes its report or row.
+bool emit(const cubic& a, bool csv, bool first) {
+  const qubic::solution s = qubic::solve(a[0], a[1], a[2], a[3]);
+  std::string out;
+  if (csv) {
+    qubic::tool::append_csv_row(out, a, s);
+  } else {
+    if (!first) out += '\n';
+    qubic::tool::append_report(out, a, s);
+  }
+  return put(out);
+}
+
+enum class got { line, end, too_long, error };
+
+// Reads one line into buf (without '\n') in bounded memory.
+got next_line(std::string& buf) {
+  buf.clear();
+  int c = std::getc(stdin);
+  if (c == EOF) return std::ferror(stdin) ? got::error : got::end;
+  while (c != EOF && c != '\n') {
+    if (buf.size() == max_line) return got::too_long;
+    buf += static_cast<char>(c);
+    c = std::getc(stdin);
+  }
+  return (c == EOF && std::ferror(stdin)) ? got::error : got::line;
+}
+
+// 0, 2 or 1 as in the header comment.
+int run_stdin(bool csv) {
+  std::string line;
+  line.reserve(max_line);
+  unsigned long long number = 0;
+  bool first = true;
+  while (true) {
+    const got g = next_line(line);
+    if (g == got::end) return 0;
+    ++number;
+    const std::string where = "line " + std::to_string(number) + ": ";
+    if (g == got::error) {
+      std::fprintf(stderr, "qubic-solve: %sreading standard input: %s\n", where.c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+    if (g == got::too_long) return fail(where + "longer than " + std::to_string(max_line) + " characters");
+    cubic a{};
+    std::string why;
+    const qubic::tool::line_kind k = qubic::tool::read_line(line, a, why);
+    if (k == qubic::tool::line_kind::malformed) return fail(where + why);
+    if (k == qubic::tool::line_kind::blank) continue;
+    if (!emit(a, csv, first)) return 1;
+    first = false;
+  }
+}
+
+int run(int argc, char** argv) {
+  options o;
+  cubic a{};
+  int count = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--csv") {
+      o.csv = true;
+    } else if (arg == "--help") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg.size() >= 2 && arg.substr(0, 2) == "--") {
+      std::fputs(usage_line, stderr);
+      return fail("argument " + std::to_string(i) + ": unknown option " + qubic::tool::quoted(arg));
+    } else {
+      float x = 0.0f;
+      if (!qubic::tool::read_number(arg, x)) {
+        std::fputs(usage_line, stderr);
+        return fail("argument " + std::to_string(i) + ": " + qubic::tool::quoted(arg) + " is not a number");
+      }
+      if (count < 4) a[static_cast<std::size_t>(count)] = x;
+      ++count;
+    }
+  }
+  if (o.help) {
+    std::fputs(usage_line, stdout);
+    std::fputs(help_text, stdout);
+    return 0;
+  }
+  if (o.version) {
+    std::fputs("qubic-solve " QUBIC_VERSION "\n", stdout);
+    return 0;
+  }
+  if (count != 0 && count != 4) {
+    std::fputs(usage_line, stderr);
+    return fail("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
+  }
+  if (o.csv && !put(std::string(qubic::tool::csv_header))) return 1;
+  if (count == 4) return emit(a, o.csv, true) ? 0 : 1;
+  return run_stdin(o.csv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int status = run(argc, argv);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "qubic-solve: writing standard output: %s\n", std::strerror(errno));
+    if (status == 0) status = 1;
+  }
+  return status;
+}

@@ -1,0 +1,39 @@
+// The two outputs of qubic-solve for one cubic: a report for people and a
+// CSV row for programs.
+#ifndef QUBIC_SOLVE_REPORT_HPP
+#define QUBIC_SOLVE_REPORT_HPP
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include <qubic/solve.hpp>
+
+namespace qubic::tool {
+
+// a[0] = A3, a[1] = A2, a[2] = A1, a[3] = A0, as everywhere in the tool.
+using cubic = std::array<float, 4>;
+
+// Appends the report: the cubic, a table of the three roots with their
+// flags and the flags' meanings ("-" for a part the solver did not write),
+// and whether the cubic is solved.  Example for 1 -6 11 -6:
+//
+//   cubic  1 x^3 - 6 x^2 + 11 x - 6
+//   root   real part        imaginary part   flag
+//   1      3                0                 1  found and usable
+//   2      1.9999999        0                 1  found and usable
+//   3      1.0000001        0                 1  found and usable
+//   solved: yes
+void append_report(std::string& out, const cubic& a, const solution& s);
+
+// The CSV header line, with its '\n'.
+inline constexpr std::string_view csv_header = "a3,a2,a1,a0,flag1,flag2,flag3,re1,im1,re2,im2,re3,im3\n";
+
+// Appends one CSV row with its '\n': the coefficients, the flags, then the
+// real and imaginary part of each root, empty where the root is not written.
+// Example for 1 -6 11 -6: "1,-6,11,-6,1,1,1,3,0,1.9999999,0,1.0000001,0".
+void append_csv_row(std::string& out, const cubic& a, const solution& s);
+
+}  // namespace qubic::tool
+
+#endif  // QUBIC_SOLVE_REPORT_HPP
