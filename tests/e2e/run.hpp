@@ -1,19 +1,17 @@
-// Running a program of this project in a fresh temporary folder, with a
-// given standard input, and collecting what it wrote and its exit status.
+// Running a program of this project with arguments and a given standard
+// input in a fresh temporary folder, and collecting what it wrote and its
+// exit status.
 #ifndef QUBIC_TESTS_E2E_RUN_HPP
 #define QUBIC_TESTS_E2E_RUN_HPP
 
 #include <sys/wait.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
+
+#include "call/files.hpp"
 
 namespace qubic::test {
 
@@ -22,13 +20,6 @@ struct run_result {
   std::string out;  // standard output
   std::string err;  // standard error
 };
-
-inline std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // A shell word for s: single-quoted, with its own quotes escaped.
 inline std::string shell_word(std::string_view s) {
@@ -43,31 +34,26 @@ inline std::string shell_word(std::string_view s) {
   return w + "'";
 }
 
-// Runs exe with args in a new empty folder; the folder is removed afterwards.
+// Runs exe with args in a new empty folder, standard input from `input`.
 inline run_result run(const std::string& exe, std::initializer_list<std::string_view> args,
-                      std::string_view input = {}) {
-  static std::atomic<int> serial{0};
-  namespace fs = std::filesystem;
-  std::string name = "qubic-e2e-";  // appended, not "..." + string: GCC 12 warns falsely on that
-  name += std::to_string(::getpid());
-  name += '-';
-  name += std::to_string(serial++);
-  const fs::path dir = fs::temp_directory_path() / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  {
-    std::ofstream in(dir / "stdin", std::ios::binary);
-    in.write(input.data(), static_cast<std::streamsize>(input.size()));
+                      const std::string& input = {}) {
+  const temp_dir dir;
+  write_file(dir / "stdin", input);
+  // Appended piece by piece: GCC 12 warns falsely on "literal" + std::string.
+  std::string cmd = "cd ";
+  cmd += shell_word(dir.path().string());
+  cmd += " && ";
+  cmd += shell_word(exe);
+  for (const std::string_view a : args) {
+    cmd += ' ';
+    cmd += shell_word(a);
   }
-  std::string cmd = "cd " + shell_word(dir.string()) + " && " + shell_word(exe);
-  for (const std::string_view a : args) cmd += " " + shell_word(a);
   cmd += " < stdin > stdout 2> stderr";
   const int raw = std::system(cmd.c_str());
   run_result r;
   if (raw != -1 && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
-  r.out = slurp(dir / "stdout");
-  r.err = slurp(dir / "stderr");
-  fs::remove_all(dir);
+  r.out = read_file(dir / "stdout");
+  r.err = read_file(dir / "stderr");
   return r;
 }
 

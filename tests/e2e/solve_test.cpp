@@ -133,12 +133,12 @@ TEST(SolveErrors, MalformedInputStopsWithStatus2) {
       {"an over-long line", {"--csv"}, long_line + "\n", header,
        "qubic-solve: line 1: longer than 4096 characters\n"},
       {"a bad argument", {"1", "2", "1e", "4"}, "", "",
-       "usage: qubic-solve [--csv] [A3 A2 A1 A0]\nqubic-solve: argument 3: '1e' is not a number\n"},
+       "qubic-solve: argument 3: '1e' is not a number (usage: qubic-solve [--csv] [A3 A2 A1 A0])\n"},
       {"three arguments", {"1", "2", "3"}, "", "",
-       "usage: qubic-solve [--csv] [A3 A2 A1 A0]\nqubic-solve: expected 4 coefficients (A3 A2 A1 A0), "
-       "found 3\n"},
+       "qubic-solve: expected 4 coefficients (A3 A2 A1 A0), found 3 (usage: qubic-solve [--csv] [A3 A2 A1 "
+       "A0])\n"},
       {"an unknown option", {"--frobnicate"}, "", "",
-       "usage: qubic-solve [--csv] [A3 A2 A1 A0]\nqubic-solve: argument 1: unknown option '--frobnicate'\n"},
+       "qubic-solve: argument 1: unknown option '--frobnicate' (usage: qubic-solve [--csv] [A3 A2 A1 A0])\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);

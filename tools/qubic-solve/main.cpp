@@ -27,7 +27,7 @@ namespace {
 
 using qubic::tool::cubic;
 
-constexpr const char* usage_line = "usage: qubic-solve [--csv] [A3 A2 A1 A0]\n";
+constexpr const char* usage = "usage: qubic-solve [--csv] [A3 A2 A1 A0]";
 
 constexpr const char* help_text =
     "Finds the three roots of A3 x^3 + A2 x^2 + A1 x + A0 in IEEE single\n"
@@ -60,6 +60,9 @@ int fail(const std::string& what) {
   std::fprintf(stderr, "qubic-solve: %s\n", what.c_str());
   return 2;
 }
+
+// A command-line error: one line, with the usage in it.
+int fail_usage(const std::string& what) { return fail(what + " (" + usage + ")"); }
 
 bool put(const std::string& s) { return std::fwrite(s.data(), 1, s.size(), stdout) == s.size(); }
 
@@ -131,21 +134,18 @@ int run(int argc, char** argv) {
     } else if (arg == "--version") {
       o.version = true;
     } else if (arg.size() >= 2 && arg.substr(0, 2) == "--") {
-      std::fputs(usage_line, stderr);
-      return fail("argument " + std::to_string(i) + ": unknown option " + qubic::tool::quoted(arg));
+      return fail_usage("argument " + std::to_string(i) + ": unknown option " + qubic::tool::quoted(arg));
     } else {
       float x = 0.0f;
       if (!qubic::tool::read_number(arg, x)) {
-        std::fputs(usage_line, stderr);
-        return fail("argument " + std::to_string(i) + ": " + qubic::tool::quoted(arg) + " is not a number");
+        return fail_usage("argument " + std::to_string(i) + ": " + qubic::tool::quoted(arg) + " is not a number");
       }
       if (count < 4) a[static_cast<std::size_t>(count)] = x;
       ++count;
     }
   }
   if (o.help) {
-    std::fputs(usage_line, stdout);
-    std::fputs(help_text, stdout);
+    std::printf("%s\n%s", usage, help_text);
     return 0;
   }
   if (o.version) {
@@ -153,8 +153,7 @@ int run(int argc, char** argv) {
     return 0;
   }
   if (count != 0 && count != 4) {
-    std::fputs(usage_line, stderr);
-    return fail("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
+    return fail_usage("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
   }
   if (o.csv && !put(std::string(qubic::tool::csv_header))) return 1;
   if (count == 4) return emit(a, o.csv, true) ? 0 : 1;
