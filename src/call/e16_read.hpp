@@ -22,7 +22,9 @@ inline constexpr std::size_t e16_width = 16;
 //
 // The decimal value is rounded once, to nearest with ties to even: overflow
 // gives an infinity, underflow the correctly rounded subnormal or a zero, both
-// with the field's sign.  No double is involved, so there is no double rounding.
+// with the field's sign.  The result is always the float nearest to the
+// field's exact decimal value: where a double is used on the way, its one
+// rounding is shown never to decide the float (see e16_read.cpp).
 //
 // Returns true and writes x when the field is readable; returns false and
 // leaves x untouched otherwise (stray characters such as a tab or a NUL, a
