@@ -69,22 +69,20 @@ struct failure {
   }
 };
 
-// One coefficient record: four E16.8 fields, highest power first.
-void put_record(out_sink& sink, const coeffs& c) {
-  char rec[4 * e16_width + 1];
-  write_e16(c(3), rec);
-  write_e16(c(2), rec + e16_width);
-  write_e16(c(1), rec + 2 * e16_width);
-  write_e16(c(0), rec + 3 * e16_width);
-  rec[4 * e16_width] = '\n';
-  sink.put(rec, sizeof rec);
+// One coefficient record, four E16.8 fields, highest power first, at out;
+// returns its end.
+char* put_record(char* out, const coeffs& c) {
+  write_e16(c(3), out);
+  write_e16(c(2), out + e16_width);
+  write_e16(c(1), out + 2 * e16_width);
+  write_e16(c(0), out + 3 * e16_width);
+  out[4 * e16_width] = '\n';
+  return out + 4 * e16_width + 1;
 }
 
-void put_roots(out_sink& sink, const roots& r) {
-  char line[3 * free_real_room];
-  const char* end = write_free_line(line, r(1), r(2), r(3));
-  sink.put(line, static_cast<std::size_t>(end - line));
-}
+// What one solved record adds to each output, at most.
+constexpr std::size_t solved_results = 2 + 2 * (4 * e16_width + 1);
+constexpr std::size_t solved_out = 2 * 3 * free_real_room;
 
 }  // namespace
 
@@ -135,11 +133,18 @@ int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
     const std::int64_t sum = std::int64_t{fl(1)} + fl(2) + fl(3);
     if (sum == 3) {
       coef(rroot, iroot, rb, ib);
-      results.put("1\n", 2);
-      put_roots(out, rroot);
-      put_roots(out, iroot);
-      put_record(results, rb);
-      put_record(results, ib);
+      // Formatted in place in the two buffers; a null room means that output
+      // has failed, which ends the loop below.
+      if (char* r = results.reserve(solved_results)) {
+        r[0] = '1';
+        r[1] = '\n';
+        r = put_record(r + 2, rb);
+        results.commit(put_record(r, ib));
+      }
+      if (char* o = out.reserve(solved_out)) {
+        o = write_free_line(o, rroot(1), rroot(2), rroot(3));
+        out.commit(write_free_line(o, iroot(1), iroot(2), iroot(3)));
+      }
     } else {
       results.put("0\n", 2);
     }

@@ -36,6 +36,28 @@ bool line_reader::fill() {
 }
 
 line_reader::status line_reader::next(char* rec) {
+  // The common case: the whole line, with its '\n', is in the buffer.  It
+  // goes straight to rec.
+  if (pos_ < len_) {
+    const char* begin = buffer_.get() + pos_;
+    const std::size_t avail = len_ - pos_;
+    const void* nl = std::memchr(begin, '\n', avail);
+    if (nl != nullptr) {
+      std::size_t take = static_cast<std::size_t>(static_cast<const char*>(nl) - begin);
+      pos_ += take + 1;
+      ++line_;
+      if (take > width || (take == width && begin[width - 1] != '\r')) {
+        std::memcpy(rec, begin, width);  // a '\r' after column width goes with the rest
+        return status::record;
+      }
+      if (take > 0 && begin[take - 1] == '\r') --take;
+      std::memcpy(rec, begin, take);
+      std::memset(rec + take, ' ', width - take);
+      return status::record;
+    }
+  }
+
+  // A line that continues past the buffer, or the end of the input.
   // One column more than kept, to see a '\r' right after column `width`
   // that ends the line, and whether the line is longer than that.
   char kept[width + 1];

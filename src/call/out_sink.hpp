@@ -26,6 +26,19 @@ class out_sink {
   // Writes out everything buffered.  False once any write has failed.
   bool flush();
 
+  // Room to format up to n bytes in place (n at most the buffer size),
+  // flushing first when the buffer has less; nullptr once any write has
+  // failed.  commit(end) then keeps the bytes written up to end.  No copy is
+  // made.
+  // Example: char* p = sink.reserve(2); if (p) { p[0] = '1'; p[1] = '\n'; sink.commit(p + 2); }
+  char* reserve(std::size_t n) {
+    if (error_ != 0 || n > capacity_) return nullptr;
+    if (n > capacity_ - len_ && !flush()) return nullptr;
+    return buffer_.get() + len_;
+  }
+
+  void commit(const char* end) { len_ = static_cast<std::size_t>(end - buffer_.get()); }
+
   // errno of the first failed write, else 0.
   int error() const { return error_; }
 
