@@ -1,0 +1,60 @@
+// Seeded inputs shared by the benchmarks, made once before timing.
+#ifndef QUBIC_BENCH_CASES_HPP
+#define QUBIC_BENCH_CASES_HPP
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include <qubic/qubic.hpp>
+
+namespace qubic::bench {
+
+// Kinds of cubics, as in the reference input of the throughput script.
+enum class kind { three_real, complex_pair, random_coefficients };
+
+// 4096 monic-free cubics of one kind, coefficients over several decades;
+// coeffs(k) is the coefficient of x^k.  Seeded by the kind.
+inline std::vector<coeffs> cubics(kind k) {
+  std::mt19937_64 g(1000 + static_cast<int>(k));
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_real_distribution<double> decade(-3.0, 3.0);
+  std::vector<coeffs> out(4096);
+  for (coeffs& c : out) {
+    const double a = std::pow(10.0, decade(g)) * (unit(g) < 0 ? -1.0 : 1.0);
+    double b2 = 0;
+    double b1 = 0;
+    double b0 = 0;
+    if (k == kind::three_real) {
+      const double r1 = unit(g) * std::pow(10.0, decade(g));
+      const double r2 = unit(g) * std::pow(10.0, decade(g));
+      const double r3 = unit(g) * std::pow(10.0, decade(g));
+      b2 = -(r1 + r2 + r3);
+      b1 = r1 * r2 + r2 * r3 + r1 * r3;
+      b0 = -(r1 * r2 * r3);
+    } else if (k == kind::complex_pair) {
+      const double r = unit(g) * std::pow(10.0, decade(g));
+      const double u = unit(g) * std::pow(10.0, decade(g));
+      const double v = std::pow(10.0, decade(g));
+      const double q1 = -2 * u;
+      const double q0 = u * u + v * v;
+      b2 = q1 - r;
+      b1 = q0 - r * q1;
+      b0 = -r * q0;
+    } else {
+      b2 = unit(g) * std::pow(10.0, decade(g));
+      b1 = unit(g) * std::pow(10.0, decade(g));
+      b0 = unit(g) * std::pow(10.0, decade(g));
+    }
+    c(3) = static_cast<float>(a);
+    c(2) = static_cast<float>(a * b2);
+    c(1) = static_cast<float>(a * b1);
+    c(0) = static_cast<float>(a * b0);
+  }
+  return out;
+}
+
+}  // namespace qubic::bench
+
+#endif  // QUBIC_BENCH_CASES_HPP
