@@ -172,7 +172,9 @@ bool read_e16(std::string_view field, float& x) {
     const char* e0 = p;
     int exponent = 0;
     while (p < end && is_digit(*p)) {
-      exponent = exponent * 10 + (*p - '0');
+      // Only the digits this path can take are accumulated: more would
+      // overflow the int, and such a field goes the general way below.
+      if (p - e0 < max_exponent_digits) exponent = exponent * 10 + (*p - '0');
       ++p;
     }
     if (p == e0 || p != end || p - e0 > max_exponent_digits) return read_e16_slow(field, x);
