@@ -56,17 +56,26 @@ struct scaled {
 // quotient below 2^34.  Two cases:
 //
 //   p >= 0:  X * 10^p * 2^e = X * 5^p / 2^s with s = -e - p (an integer
-//            shifted left when s <= 0).  X * 5^p < 2^147 is held as a high
-//            part over the 64 low bits of the product; the bits shifted out
-//            give the half bit and the sticky bit.
+//            shifted left when s <= 0).  The bits shifted out give the half
+//            bit and the sticky bit.  For p <= 16 the product fits 64 bits;
+//            beyond, X * 5^p < 2^147 is held as a high part over the 64 low
+//            bits of the product.
 //   p < 0:   X * 2^e / 10^-p = (X * 2^(e+p)) / 5^-p, both integers when
 //            e + p >= 0 (the callers' ranges ensure it), the numerator below
 //            2^128 and the divisor at most 5^52: one division, and twice the
 //            remainder against the divisor gives the class.
 inline scaled scale(u64 x, int e, int p) {
   if (p >= 0) {
-    const u128 p5 = pow5.v[p];
     const int s = -e - p;
+    if (p <= 16 && s < 64) {
+      // 5^16 < 2^38 and X < 2^26: the product fits 64 bits.
+      const u64 n = x * static_cast<u64>(pow5.v[p]);
+      if (s <= 0) return {n << -s, zero};
+      const u64 rest = n & ((u64{1} << s) - 1);
+      const u64 halfway = u64{1} << (s - 1);
+      return {n >> s, classify(rest >= halfway, (rest & (halfway - 1)) != 0)};
+    }
+    const u128 p5 = pow5.v[p];
     if (s <= 0) return {static_cast<u64>((static_cast<u128>(x) * p5) << -s), zero};
     const u128 lo_prod = static_cast<u128>(x) * static_cast<u64>(p5);
     const u128 hi = static_cast<u128>(x) * static_cast<u64>(p5 >> 64) + (lo_prod >> 64);

@@ -68,12 +68,19 @@ inline int count_digits(u64 c) {
 
 // Writes the n decimal digits of c (exactly n, c < 10^n) at out.
 inline void put_digits(char* out, u64 c, int n) {
+  if (n > 8) {  // the digits above the last 8 first, then the last 8 in 32 bits
+    put_digits(out, c / 100000000u, n - 8);
+    out += n - 8;
+    c %= 100000000u;
+    n = 8;
+  }
+  std::uint32_t d = static_cast<std::uint32_t>(c);
   while (n >= 2) {
     n -= 2;
-    std::memcpy(out + n, pairs.c + 2 * (c % 100), 2);
-    c /= 100;
+    std::memcpy(out + n, pairs.c + 2 * (d % 100), 2);
+    d /= 100;
   }
-  if (n == 1) out[0] = static_cast<char>('0' + c);
+  if (n == 1) out[0] = static_cast<char>('0' + d);
 }
 
 }  // namespace
