@@ -77,11 +77,8 @@ TEST(QubicScreening, RefusedInAnyPositionLeavesRootsAlone) {
              untouched});
     }
   }
-}
-
-TEST(QubicScreening, SmallestNormalIsAccepted) {
-  const result r = solve(1, 0, 0, 1.17549435e-38f);
-  EXPECT_NE(r.fl(1), -2);
+  // The smallest normal, 2^-126, is accepted.
+  EXPECT_NE(solve(1, 0, 0, 1.17549435e-38f).fl(1), -2);
 }
 
 TEST(QubicDegenerate, LeadingCoefficientZero) {
@@ -185,11 +182,22 @@ TEST(QubicGeneral, EarlyEnds) {
   };
   for (const row& w : rows) check(w);
 
-  // Refinement fails (values overflow in the bracket; pass limit near a
-  // subnormal root; stalls): root 1 holds the estimate, imaginary part 0.
-  const float cubics[][4] = {{1, 1e30f, 0, 1}, {1, 0, 1e10f, 1e-30f}, {1, 0, 0, 3}};
-  for (const auto& c : cubics) {
-    const result r = solve(c[0], c[1], c[2], c[3]);
+  // Refinement fails: root 1 holds the estimate (imaginary part 0), roots 2
+  // and 3 are untouched.  Each row also runs rtsafe on the same bracket to
+  // pin the status behind the flags.
+  struct fail_row {
+    const char* why;
+    float a3, a2, a1, a0, x2;
+    std::int32_t iflag;
+  };
+  const fail_row fails[] = {
+      {"values overflow inside 0..-1e30", 1, 1e30f, 0, 1, -1e30f - 1.0f, -2},
+      {"pass limit near the root -1e-40", 1, 0, 1e10f, 1e-30f, -(1e10f + 1.0f), -1},
+      {"x^3 + 3 stalls between neighbours", 1, 0, 0, 3, -4.0f, -1},
+  };
+  for (const fail_row& f : fails) {
+    SCOPED_TRACE(f.why);
+    const result r = solve(f.a3, f.a2, f.a1, f.a0);
     EXPECT_EQ(r.fl(1), -6);
     EXPECT_EQ(r.fl(2), -6);
     EXPECT_EQ(r.fl(3), -6);
@@ -197,27 +205,9 @@ TEST(QubicGeneral, EarlyEnds) {
     EXPECT_EQ(bits(r.iroot(1)), zero);
     EXPECT_EQ(bits(r.rroot(2)), sentinel_bits);
     EXPECT_EQ(bits(r.rroot(3)), sentinel_bits);
-  }
-}
-
-TEST(QubicGeneral, RefinementStatusesBehindTheEarlyEnds) {
-  // The statuses the flags above stand for, from the same brackets.
-  struct s_row {
-    const char* why;
-    coeffs a;
-    float x2;
-    std::int32_t iflag;
-  };
-  const s_row rows[] = {
-      {"values overflow inside 0..-1e30", {{1, 0, 1e30f, 1}}, -1e30f - 1.0f, -2},
-      {"root near -1e-40 inside 0..-1e10", {{1e-30f, 1e10f, 0, 1}}, -(1e10f + 1.0f), -1},
-      {"x^3 + 3 stalls", {{3, 0, 0, 1}}, -4.0f, -1},
-  };
-  for (const s_row& r : rows) {
-    SCOPED_TRACE(r.why);
     std::int32_t iflag = 99;
-    rtsafe(0.0f, r.x2, iflag, r.a);
-    EXPECT_EQ(iflag, r.iflag);
+    rtsafe(0.0f, f.x2, iflag, coeffs{{f.a0, f.a1, f.a2, f.a3}});
+    EXPECT_EQ(iflag, f.iflag);
   }
 }
 
