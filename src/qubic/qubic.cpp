@@ -25,7 +25,7 @@ void qubic(const coeffs& array, roots& rroot, roots& iroot, flags& fl) {
 
   for (int i = 0; i <= 3; ++i) {
     const float c = array(i);
-    if (isinf(c) | isnan(c) | isdnrm(c)) {
+    if (isinf(c) || isnan(c) || isdnrm(c)) {
       fl(1) = flag::refused;
       fl(2) = flag::refused;
       fl(3) = flag::refused;
