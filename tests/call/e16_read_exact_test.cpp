@@ -230,6 +230,8 @@ TEST(E16ReadExact, EdgesOfTheDirectPath) {
       {"1E-14", "1", -22, "no point: scale -14 - 8"},
       {"1.E0038", "1", 38, "four exponent digits with a leading zero"},
       {"1.E00038", "1", 38, "five exponent digits: the general way"},
+      {"1E-12345678901", "1", -12345678909, "eleven exponent digits: no int overflow on the way"},
+      {"1.E+9999999999", "1", 9999999999, "ten exponent digits: infinity"},
       {"3.4028236E38", "34028236", 31, "just past the largest float's midpoint: infinity"},
       {"1.E-0045", "1", -45, "underflow to the smallest subnormal"},
   };
