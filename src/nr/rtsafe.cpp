@@ -41,10 +41,12 @@ namespace {
 
 constexpr int max_passes = 100;
 
+// Neither NaN nor infinite: one ordered comparison answers both questions
+// (a NaN compares false), so the hot loop tests each value once.
+bool finite(float x) { return std::fabs(x) <= flmax; }
+
 // An infinite e passes: f and df are what the iteration needs.
-bool bad_eval(float f, float df, float e) {
-  return isnan(f) || isinf(f) || isnan(df) || isinf(df) || isnan(e);
-}
+bool bad_eval(float f, float df, float e) { return !finite(f) || !finite(df) || isnan(e); }
 
 }  // namespace
 
@@ -56,7 +58,7 @@ float rtsafe(float x1, float x2, std::int32_t& iflag, const coeffs& a) {
 
   const float fl = poli(x1, a);
   const float fh = poli(x2, a);
-  if (isnan(fl) || isinf(fl) || isnan(fh) || isinf(fh)) {
+  if (!finite(fl) || !finite(fh)) {
     iflag = -2;
     return x;
   }
@@ -84,13 +86,16 @@ float rtsafe(float x1, float x2, std::int32_t& iflag, const coeffs& a) {
     const float outa = ((x - xh) * df) - f;
     const float outb = ((x - xl) * df) - f;
     const bool big = std::fabs(f * 2.0f) > std::fabs(dxold * df);
-    if (isnan(outa) || isnan(outb) || isinf(outa) || isinf(outb)) {
+    if (!finite(outa) || !finite(outb)) {
       iflag = -2;
       return x;
     }
 
     const float tested = x;  // the iterate that f, df and e belong to
-    const bool bisect = sgn(outa) * sgn(outb) >= 0.0f || big;
+    // sgn(outa) * sgn(outb) < 0 exactly when one is negative and the other
+    // positive (both are finite here); compared directly, without the product.
+    const bool inside = (outa < 0.0f && outb > 0.0f) || (outa > 0.0f && outb < 0.0f);
+    const bool bisect = !inside || big;
     if (bisect) {
       // With df = 0 both out values are -f: bisection, never a division by 0.
       dxold = dx;
