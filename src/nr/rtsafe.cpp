@@ -92,10 +92,7 @@ float rtsafe(float x1, float x2, std::int32_t& iflag, const coeffs& a) {
     }
 
     const float tested = x;  // the iterate that f, df and e belong to
-    // sgn(outa) * sgn(outb) < 0 exactly when one is negative and the other
-    // positive (both are finite here); compared directly, without the product.
-    const bool inside = (outa < 0.0f && outb > 0.0f) || (outa > 0.0f && outb < 0.0f);
-    const bool bisect = !inside || big;
+    const bool bisect = sgn(outa) * sgn(outb) >= 0.0f || big;
     if (bisect) {
       // With df = 0 both out values are -f: bisection, never a division by 0.
       dxold = dx;
