@@ -1,61 +1,87 @@
-// Running a program of this project with arguments and a given standard
-// input in a fresh temporary folder, and collecting what it wrote and its
-// exit status.
+// Running a program of this project in a fresh folder with arguments,
+// standard input from a file, and standard output to a file, /dev/full or a
+// pipe without reader.  The common header of the end-to-end tests: it brings
+// the POSIX, file and GoogleTest headers.
 #ifndef QUBIC_TESTS_E2E_RUN_HPP
 #define QUBIC_TESTS_E2E_RUN_HPP
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdlib>
-#include <initializer_list>
 #include <string>
-#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "call/files.hpp"
 
 namespace qubic::test {
 
 struct run_result {
-  int status = -1;  // exit status, -1 when the program did not exit normally
-  std::string out;  // standard output
+  int status = -1;  // exit status; -1 when the program did not exit normally
+  std::string out;  // standard output, when it went to a file
   std::string err;  // standard error
 };
 
-// A shell word for s: single-quoted, with its own quotes escaped.
-inline std::string shell_word(std::string_view s) {
-  std::string w = "'";
-  for (const char c : s) {
-    if (c == '\'') {
-      w += "'\\''";
-    } else {
-      w += c;
-    }
-  }
-  return w + "'";
-}
+enum class sink { file, dev_full, closed_pipe };
 
-// Runs exe with args in a new empty folder, standard input from `input`.
-inline run_result run(const std::string& exe, std::initializer_list<std::string_view> args,
-                      const std::string& input = {}) {
-  const temp_dir dir;
-  write_file(dir / "stdin", input);
-  // Appended piece by piece: GCC 12 warns falsely on "literal" + std::string.
-  std::string cmd = "cd ";
-  cmd += shell_word(dir.path().string());
-  cmd += " && ";
-  cmd += shell_word(exe);
-  for (const std::string_view a : args) {
-    cmd += ' ';
-    cmd += shell_word(a);
+// The folder the program runs in; its standard streams are kept in another.
+class run_dir : public temp_dir {
+ public:
+  run_result run(const char* exe, std::vector<std::string> args = {}, const std::string& input = "",
+                 sink to = sink::file) const {
+    const std::string in = io_ / "stdin", out = io_ / "stdout", err = io_ / "stderr", dir = path().string();
+    write_file(in, input);
+    std::vector<char*> argv{const_cast<char*>(exe)};
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int p[2] = {-1, -1};  // closed on exec: the program's standard output is the only copy of p[1]
+    if (to == sink::closed_pipe && ::pipe2(p, O_CLOEXEC) != 0) ADD_FAILURE() << "pipe failed";
+    const pid_t pid = ::fork();
+    if (pid == 0) {  // only async-signal-safe calls until exec
+      const int i = ::open(in.c_str(), O_RDONLY);
+      const int o = to == sink::closed_pipe
+                        ? p[1]
+                        : ::open(to == sink::dev_full ? "/dev/full" : out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (i < 0 || o < 0 || e < 0 || ::dup2(i, 0) < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 ||
+          ::chdir(dir.c_str()) != 0) {
+        ::_exit(126);
+      }
+      ::execv(exe, argv.data());
+      ::_exit(127);
+    }
+    for (const int fd : p) {
+      if (fd >= 0) ::close(fd);  // the pipe's ends: now nobody reads
+    }
+    run_result r;
+    int raw = 0;
+    const bool waited = pid > 0 && ::waitpid(pid, &raw, 0) == pid;
+    EXPECT_TRUE(waited) << "fork or wait failed";
+    if (waited && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
+    r.out = to == sink::file ? read_file(out) : "";
+    r.err = read_file(err);
+    return r;
   }
-  cmd += " < stdin > stdout 2> stderr";
-  const int raw = std::system(cmd.c_str());
-  run_result r;
-  if (raw != -1 && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
-  r.out = read_file(dir / "stdout");
-  r.err = read_file(dir / "stderr");
-  return r;
-}
+
+ private:
+  temp_dir io_;
+};
+
+// x^3 - 6x^2 + 11x - 6 as the writer lays it out, and what the batch program
+// makes of it.  The solver finds 3, then 2 - 2^-23 and 1 + 2^-23 from the
+// factor x^2 - 3x + 2, printed shortest "3 1.9999999 1.0000001" with
+// imaginary parts +0.  Multiplied back out in coef's order, worked by hand:
+// 3 + (2 - 2^-23) rounds to 5, + (1 + 2^-23) to 6: rb(2) = -6;
+// 3 (2 - 2^-23) rounds to 6 - 2^-21, (2 - 2^-23)(1 + 2^-23) to 2, 3 (1 + 2^-23)
+// (a tie) to 3 + 2^-21, and their sum is exactly 11: rb(1) = 11;
+// (6 - 2^-21)(1 + 2^-23) rounds to 6: rb(0) = -6.  Imaginary parts:
+// ib(2) = -(0 + 0 + 0) = -0, ib(1) = +0, ib(0) = -(+0) = -0.
+inline const std::string road_record = "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01\n";
+inline const std::string road_results = "1\n" + road_record +
+                                        "  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n";
+inline const std::string road_stdout = "3 1.9999999 1.0000001\n0 0 0\n";
 
 }  // namespace qubic::test
 
