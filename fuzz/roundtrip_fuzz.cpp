@@ -8,22 +8,15 @@
 // write_e16.  read_e16 must then give the single nearest to that 8-digit
 // decimal, which the C library's strtof computes.  Infinities and NaN are
 // written as words and read back as themselves.
-#include <bit>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string_view>
 
 #include "call/e16_read.hpp"
 #include "call/e16_write.hpp"
+#include "fuzz.hpp"
 
 namespace {
 
-void check(bool ok) {
-  if (!ok) std::abort();
-}
+using namespace qubic::fuzz;
 
 void round_trip(float x) {
   char field[16];
@@ -31,44 +24,29 @@ void round_trip(float x) {
   const std::string_view f(field, sizeof field);
   float back = 0.0f;
   check(qubic::call::read_e16(f, back));
-
-  if (std::isnan(x)) {
-    check(f == "             NaN" && std::isnan(back));
-    return;
-  }
-  if (std::isinf(x)) {
-    check(f == (x > 0 ? "        Infinity" : "       -Infinity"));
-    check(std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(x));
-    return;
-  }
+  if (std::isnan(x)) return check(f == "             NaN" && std::isnan(back));
+  if (std::isinf(x)) return check(f == (x > 0 ? "        Infinity" : "       -Infinity") && bits(back) == bits(x));
 
   // "d.ddddddde+XX" (or more exponent digits) for |x|; zero has exponent 0.
   char sci[32];
   const double ax = std::fabs(static_cast<double>(x));
   std::snprintf(sci, sizeof sci, "%.7e", ax);
   const int e10 = std::atoi(sci + 10) + (ax != 0.0 ? 1 : 0);
+  const char* sign = std::signbit(x) ? "-" : "";
   char want[32];
-  std::snprintf(want, sizeof want, "%s0.%c%.7sE%c%02d", std::signbit(x) ? "-" : "", sci[0], sci + 2,
-                e10 < 0 ? '-' : '+', e10 < 0 ? -e10 : e10);
+  std::snprintf(want, sizeof want, "%s0.%c%.7sE%c%02d", sign, sci[0], sci + 2, e10 < 0 ? '-' : '+', std::abs(e10));
   const std::size_t n = std::strlen(want);
-  check(n <= 15);
-  check(f.substr(0, 16 - n).find_first_not_of(' ') == std::string_view::npos);
-  check(f.substr(16 - n) == want);
+  check(n <= 15 && f.substr(0, 16 - n).find_first_not_of(' ') == f.npos && f.substr(16 - n) == want);
 
   // The single nearest to the written decimal: strtof of the same digits.
   char dec[40];
-  std::snprintf(dec, sizeof dec, "%s%.9se%+d", std::signbit(x) ? "-" : "", sci, e10 - 1);
-  const float nearest = std::strtof(dec, nullptr);
-  check(std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(nearest));
+  std::snprintf(dec, sizeof dec, "%s%.9se%+d", sign, sci, e10 - 1);
+  check(bits(back) == bits(std::strtof(dec, nullptr)));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  for (std::size_t at = 0; at + 4 <= size; at += 4) {
-    std::uint32_t u = 0;
-    for (int b = 3; b >= 0; --b) u = (u << 8) | data[at + static_cast<std::size_t>(b)];
-    round_trip(std::bit_cast<float>(u));
-  }
+  for (std::size_t at = 0; at + 4 <= size; at += 4) round_trip(load_le(data + at));
   return 0;
 }
