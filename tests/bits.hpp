@@ -6,11 +6,15 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace qubic::test {
+
+inline constexpr float inf = std::numeric_limits<float>::infinity();
+inline const float nan = std::numeric_limits<float>::quiet_NaN();
 
 inline std::uint32_t bits(float x) { return std::bit_cast<std::uint32_t>(x); }
 inline float from_bits(std::uint32_t u) { return std::bit_cast<float>(u); }

@@ -10,10 +10,9 @@ namespace qubic {
 namespace {
 
 using test::bits;
+using test::inf;
 using test::sentinel;
 using test::sentinel_bits;
-
-constexpr float inf = std::numeric_limits<float>::infinity();
 
 const coeffs road{{-6, 11, -6, 1}};  // (x-1)(x-2)(x-3)
 

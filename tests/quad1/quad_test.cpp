@@ -1,6 +1,5 @@
 // quad: statuses, root bits, and which outputs stay untouched.
 #include <cmath>
-#include <limits>
 #include <optional>
 
 #include <qubic/qubic.hpp>
@@ -11,11 +10,10 @@ namespace qubic {
 namespace {
 
 using test::bits;
+using test::inf;
+using test::nan;
 using test::sentinel;
 using test::sentinel_bits;
-
-constexpr float inf = std::numeric_limits<float>::infinity();
-const float nan = std::numeric_limits<float>::quiet_NaN();
 
 struct out {
   float x1r, x1i, x2r, x2i;

@@ -1,6 +1,5 @@
 // qubic: screening, the degenerate paths, the general path, and which root
 // entries each path writes.
-#include <limits>
 #include <optional>
 
 #include <qubic/qubic.hpp>
@@ -11,12 +10,11 @@ namespace qubic {
 namespace {
 
 using test::bits;
+using test::inf;
+using test::nan;
 using test::from_bits;
 using test::sentinel;
 using test::sentinel_bits;
-
-constexpr float inf = std::numeric_limits<float>::infinity();
-const float nan = std::numeric_limits<float>::quiet_NaN();
 
 struct result {
   roots rroot{{sentinel(), sentinel(), sentinel()}};
