@@ -56,13 +56,14 @@ std::int32_t factor_flag(bool usable_root, bool clean, float re, float im) {
 // t = c / (s(2) x^2), z^2 - z + t = 0, so z = 1 - t + O(t^2): the relative
 // move is |c| / (|s(2)| x^2) to first order.  When |s(2)| x^2 >= flmin =
 // 2^-126, the move is at most 2^-150 / 2^-126 = 2^-24, one unit roundoff,
-// below the rounding the root already carries: x is kept.  Below flmin the
+// no more than the rounding of x itself: x is kept.  Below flmin the
 // move can reach 100% (1e-8 x^3 - 1e6 x^2 - 1e-22 x - 1e-35: x = -1e-28
 // where the true roots are -5e-29 +- 3.2e-21 i), so x is distrusted.
 //
 // The test is computed in single precision as (|s(2)| * |x|) * |x|.  The
 // first product is about |s(1)|, a normal number (quad refuses a subnormal
-// coefficient), so it does not underflow and errs by half an ulp; the second
+// coefficient, and s(1) = 0 would have made x = 0, flagged -3 already), so
+// it does not underflow and errs by half an ulp; the second
 // errs by another half ulp and rounds monotonically, so a computed value
 // >= flmin means an exact one >= flmin (1 - 2^-23): the bound above grows by
 // a factor 1 + 2^-22 at most.  An overflow to infinity keeps the root, as it
