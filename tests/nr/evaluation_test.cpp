@@ -40,21 +40,13 @@ TEST(Funcd, ValueIsPoliBitForBit) {
 }
 
 TEST(Sgn, ZerosNaNAndSubnormals) {
-  struct row {
-    const char* why;
-    float x;
-    std::uint32_t want;
+  const struct { const char* why; float x, want; } rows[] = {
+      {"-0 gives +0", -0.0f, 0.0f},
+      {"NaN is neither zero nor negative", from_bits(0xFFC00000u), 1.0f},
+      {"smallest negative subnormal", from_bits(0x80000001u), -1.0f},
+      {"smallest positive subnormal", from_bits(0x00000001u), 1.0f},
   };
-  const row rows[] = {
-      {"-0 gives +0", -0.0f, 0x00000000u},
-      {"NaN is neither zero nor negative", from_bits(0xFFC00000u), 0x3F800000u},
-      {"smallest negative subnormal", from_bits(0x80000001u), 0xBF800000u},
-      {"smallest positive subnormal", from_bits(0x00000001u), 0x3F800000u},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.why);
-    EXPECT_EQ(bits(sgn(r.x)), r.want);
-  }
+  for (const auto& r : rows) EXPECT_BITS(sgn(r.x), r.want) << r.why;
 }
 
 }  // namespace
