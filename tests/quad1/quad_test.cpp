@@ -37,11 +37,8 @@ const struct {
 } exact_rows[] = {
     // Refused: any infinite, NaN or nonzero subnormal coefficient, in any position.
     {"a infinite", inf, -3, 2, -2, {}},
-    {"b -infinite", 1, -inf, 2, -2, {}},
-    {"c infinite", 1, -3, inf, -2, {}},
-    {"a NaN", nan, -3, 2, -2, {}},
-    {"b NaN", 1, -nan, 2, -2, {}},
-    {"c NaN", 1, -3, nan, -2, {}},
+    {"c -infinite", 1, -3, -inf, -2, {}},
+    {"b NaN", 1, nan, 2, -2, {}},
     {"a 1e-38 lies below flmin", 1e-38f, -3, 2, -2, {}},
     {"b subnormal", 1, -1e-40f, 2, -2, {}},
     {"c the smallest subnormal", 1, -3, from_bits(1), -2, {}},
