@@ -51,20 +51,16 @@ std::string mismatch(float x) {
   return got == want ? "" : show(x) + ": wrote \"" + text(got) + "\", correctly rounded is \"" + text(want) + "\"";
 }
 
+// The cases named in the house style, pinned by hand; the sweeps below hold the rest.
 TEST(E16Write, NamedHardCases) {
   const struct { std::uint32_t bits; const char* text; const char* why; } cases[] = {
       {0x3F800000, "  0.10000000E+01", "1: two blanks, 0., 8 digits, exponent +01"},
       {0xC0C00000, " -0.60000000E+01", "-6: one blank, the minus sign"},
-      {0x3F7FFFFF, "  0.99999994E+00", "1 - 2^-24 = 0.999999940395..."},
       {0x358637BD, "  0.10000000E-05", "9.99999997e-7: rounding carries into a new exponent"},
-      {0x4CBEBC20, "  0.10000000E+09", "99999999 is stored as 10^8: nine digits before rounding"},
       {0x4A7FFFFF, "  0.41943038E+07", "4194303.75: exact tie at the ninth digit, 7 odd: up"},
-      {0x4A7FFFF9, "  0.41943022E+07", "4194302.25: exact tie at the ninth digit, 2 even: stays"},
       {0x7F7FFFFF, "  0.34028235E+39", "flmax 3.40282347e38: exponent +39"},
-      {0xFF7FFFFF, " -0.34028235E+39", "-flmax"}, {0x00800000, "  0.11754944E-37", "flmin 1.17549435e-38"},
-      {0x007FFFFF, "  0.11754942E-37", "largest subnormal 1.17549421e-38"},
       {0x80000001, " -0.14012985E-44", "smallest subnormal 1.40129846e-45, negative: exponent -44"},
-      {0x00000000, "  0.00000000E+00", "+0: exponent 00"}, {0x80000000, " -0.00000000E+00", "-0 keeps its sign"},
+      {0x80000000, " -0.00000000E+00", "-0 keeps its sign, exponent 00"},
       {0x7F800000, "        Infinity", "+infinity"}, {0xFF800000, "       -Infinity", "-infinity"},
       {0xFFA5A5A5, "             NaN", "negative signalling NaN with a payload: no sign written"},
   };
@@ -96,10 +92,8 @@ TEST(E16Write, TiesAtTheNinthDigit) {
   expect_agree(patterns, mismatch);
 }
 
+// Uniform random patterns are left to fuzz/roundtrip_fuzz.cpp.
 TEST(E16Write, DecadeAndRangeBoundaries) { expect_agree(boundary_bits(), mismatch); }
-
-// Seed 20240601.
-TEST(E16Write, RandomBitPatterns) { expect_agree(random_bits(20240601, 3000000), mismatch); }
 
 TEST(E16Write, AllBitPatterns) { sweep_all_bits(mismatch); }
 

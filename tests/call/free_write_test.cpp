@@ -25,18 +25,14 @@ std::string mismatch(float x) {
   return g == w ? "" : show(x) + ": wrote \"" + g + "\", to_chars writes \"" + w + "\"";
 }
 
+// Pinned by hand; the sweeps below hold the rest against to_chars.
 TEST(FreeWrite, NamedHardCases) {
   const struct { std::uint32_t bits; const char* text; const char* why; } cases[] = {
       {0x40400000, "3", "an integer has no point"}, {0x3FFFFFFF, "1.9999999", "2 - 2^-23: 8 digits tell it from 2"},
-      {0x3F800001, "1.0000001", "1 + 2^-23"}, {0x3F800000, "1", "1: the float below is half as far"},
-      {0x4E800000, "1073741824", "2^30: a plain integer with all its digits"},
-      {0x4CEB79A3, "123456792", "plain, not 123456790"}, {0x4CBEBC20, "1e+08", "10^8: shorter than plain"},
-      {0x42C80000, "100", "100: plain is shorter than 1e+02"}, {0x38D1B717, "1e-04", "shorter than 0.0001"},
-      {0x3A83126F, "0.001", "1e-3: 0.001 ties 1e-03 in length, plain wins"}, {0xBFC00000, "-1.5", "negative"},
-      {0xFF7FFFFF, "-3.4028235e+38", "-flmax"}, {0x00800000, "1.1754944e-38", "flmin: both neighbours as far"},
-      {0x007FFFFF, "1.1754942e-38", "largest subnormal"}, {0x00000001, "1e-45", "smallest subnormal"},
-      {0x00000000, "0", "+0"}, {0x80000000, "-0", "-0 keeps its sign"},
-      {0xFF800000, "-inf", "-infinity"}, {0xFFC00000, "-nan", "negative NaN"},
+      {0x4CBEBC20, "1e+08", "10^8: shorter than plain"},
+      {0x3A83126F, "0.001", "1e-3: 0.001 ties 1e-03 in length, plain wins"},
+      {0xFF7FFFFF, "-3.4028235e+38", "-flmax"}, {0x00000001, "1e-45", "smallest subnormal"},
+      {0x80000000, "-0", "-0 keeps its sign"}, {0xFF800000, "-inf", "-infinity"}, {0xFFC00000, "-nan", "negative NaN"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -63,16 +59,8 @@ TEST(FreeWrite, LineOfThree) {
 
 TEST(FreeWrite, DecadeAndBinadeBoundaries) { expect_agree(boundary_bits(), mismatch); }
 
-// Uniform random bit patterns, seed 4711; and random floats between 10^-6
-// and 10^6 (the roots the batch program writes), seed 4712.
-TEST(FreeWrite, RandomBitPatterns) {
-  expect_agree(random_bits(4711, 2000000), mismatch);
-  std::mt19937 gen(4712);
-  std::uniform_int_distribution<std::uint32_t> moderate(0x358637BDu, 0x49742400u);
-  std::vector<std::uint32_t> patterns(2000000);
-  for (std::uint32_t& b : patterns) b = moderate(gen) | (gen() & 0x80000000u);
-  expect_agree(patterns, mismatch);
-}
+// Seed 4711: uniform bit patterns, so every exponent and NaNs too.
+TEST(FreeWrite, RandomBitPatterns) { expect_agree(random_bits(4711, 2000000), mismatch); }
 
 TEST(FreeWrite, AllBitPatterns) { sweep_all_bits(mismatch); }
 

@@ -16,18 +16,15 @@ namespace {
 
 std::string contents(std::FILE* f) {
   std::rewind(f);
-  std::string s;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
-  return s;
+  std::string s(4096, '\0');
+  return s.substr(0, std::fread(s.data(), 1, s.size(), f));
 }
 
 // Pieces shorter than, equal to and longer than the buffer, put or formatted
 // in place: the file holds their concatenation, and only after flush.
 TEST(OutSink, BytesArriveInOrder) {
   const std::string pieces[] = {"1\n", "abcdefgh", "", std::string(100, 'L'), "x", std::string(7, 's')};
-  const std::size_t buffers[] = {1, 3, 8, 64, out_sink::default_buffer};
-  for (const std::size_t b : buffers) {
+  for (const std::size_t b : {std::size_t{1}, std::size_t{3}, std::size_t{8}, out_sink::default_buffer}) {
     SCOPED_TRACE("buffer " + std::to_string(b));
     std::FILE* f = std::tmpfile();
     out_sink s(fileno(f), b);
@@ -41,11 +38,8 @@ TEST(OutSink, BytesArriveInOrder) {
     *p = 'r';
     s.commit(p + 1);
     EXPECT_EQ(s.reserve(b + 1), nullptr) << "more room than the buffer has";
-    if (b == out_sink::default_buffer) {
-      EXPECT_EQ(contents(f), "") << "buffered, not yet written";
-    }
-    EXPECT_TRUE(s.flush());
-    EXPECT_EQ(s.error(), 0);
+    EXPECT_EQ(contents(f), b == out_sink::default_buffer ? "" : expected.substr(0, contents(f).size()));
+    EXPECT_TRUE(s.flush() && s.error() == 0);
     EXPECT_EQ(contents(f), expected + "r");
     std::fclose(f);
   }

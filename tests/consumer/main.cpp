@@ -16,13 +16,8 @@ int main() {
                 static_cast<double>(s.root[k].imag()), s.flag[k], qubic::flag_meaning(s.flag[k]).data());
   }
 
-  qubic::coeffs array;
-  array(3) = 1.0f;
-  array(2) = -6.0f;
-  array(1) = 11.0f;
-  array(0) = -6.0f;
-  qubic::roots rroot;
-  qubic::roots iroot;
+  const qubic::coeffs array{{-6.0f, 11.0f, -6.0f, 1.0f}};  // array(k): coefficient of x^k
+  qubic::roots rroot, iroot;
   qubic::flags fl;
   qubic::qubic(array, rroot, iroot, fl);
   for (int k = 1; k <= 3; ++k) ok = ok && fl(k) == qubic::flag::found && rroot(k) == want[k - 1];

@@ -24,44 +24,29 @@ TEST(Funcd, CubeMinusTwoAtTwo) {
   EXPECT_BITS(poli(2.0f, a), 6.0f);
 }
 
-TEST(Funcd, AgreesWithPoliBitForBit) {
-  // Seeded random bit patterns for coefficients and points, finite ones only:
-  // the value funcd carries along must be exactly the Horner value of poli.
+// The value funcd carries along is the Horner value of poli, bit for bit.
+// Seeded random bit patterns (mt19937, seed 20261206) for the coefficients and
+// the point (|x| kept moderate); a NaN may come out with either payload.
+TEST(Funcd, ValueIsPoliBitForBit) {
   std::mt19937 gen(20261206);
-  std::uniform_int_distribution<std::uint32_t> any;
-  int compared = 0;
-  while (compared < 20000) {
-    coeffs a;
-    for (int i = 0; i <= 3; ++i) a(i) = from_bits(any(gen));
-    const float x = from_bits(any(gen) & 0xC7FFFFFFu);  // keep |x| moderate, either sign
-    bool finite = true;
-    for (int i = 0; i <= 3; ++i) finite = finite && !isnan(a(i)) && !isinf(a(i));
-    if (!finite) continue;
+  for (int n = 0; n < 20000; ++n) {
+    const coeffs a{{from_bits(gen()), from_bits(gen()), from_bits(gen()), from_bits(gen())}};
+    const float x = from_bits(gen() & 0xC7FFFFFFu);
     float f, df, e;
     funcd(x, f, df, e, a);
-    ASSERT_EQ(bits(f), bits(poli(x, a))) << "x " << test::show(x);
-    ++compared;
+    const float p = poli(x, a);
+    ASSERT_TRUE(bits(f) == bits(p) || (f != f && p != p)) << test::show(f) << " at x " << test::show(x);
   }
 }
 
 TEST(Sgn, ZerosNaNAndSubnormals) {
-  struct row {
-    const char* why;
-    float x;
-    std::uint32_t want;
+  const struct { const char* why; float x, want; } rows[] = {
+      {"-0 gives +0", -0.0f, 0.0f},
+      {"NaN is neither zero nor negative", from_bits(0xFFC00000u), 1.0f},
+      {"smallest negative subnormal", from_bits(0x80000001u), -1.0f},
+      {"smallest positive subnormal", from_bits(0x00000001u), 1.0f},
   };
-  const row rows[] = {
-      {"+0", 0.0f, 0x00000000u},
-      {"-0 gives +0", -0.0f, 0x00000000u},
-      {"NaN is neither zero nor negative", from_bits(0xFFC00000u), 0x3F800000u},
-      {"smallest negative subnormal", from_bits(0x80000001u), 0xBF800000u},
-      {"smallest positive subnormal", from_bits(0x00000001u), 0x3F800000u},
-      {"-inf", from_bits(0xFF800000u), 0xBF800000u},
-  };
-  for (const row& r : rows) {
-    SCOPED_TRACE(r.why);
-    EXPECT_EQ(bits(sgn(r.x)), r.want);
-  }
+  for (const auto& r : rows) EXPECT_BITS(sgn(r.x), r.want) << r.why;
 }
 
 }  // namespace

@@ -15,23 +15,13 @@ struct row {
 };
 
 constexpr row rows[] = {
-    {"+0", 0x00000000u, false, false, false},
     {"-0", 0x80000000u, false, false, false},
     {"smallest subnormal", 0x00000001u, false, false, true},
-    {"smallest subnormal, negative", 0x80000001u, false, false, true},
-    {"largest subnormal", 0x007FFFFFu, false, false, true},
     {"largest subnormal, negative", 0x807FFFFFu, false, false, true},
     {"flmin is normal", 0x00800000u, false, false, false},
-    {"1.0e-38 lies below flmin", 0x006CE3EEu, false, false, true},
-    {"-flmin is normal", 0x80800000u, false, false, false},
-    {"1.0", 0x3F800000u, false, false, false},
-    {"flmax is finite", 0x7F7FFFFFu, false, false, false},
     {"-flmax is finite", 0xFF7FFFFFu, false, false, false},
     {"+inf", 0x7F800000u, true, false, false},
-    {"-inf", 0xFF800000u, true, false, false},
     {"quiet NaN", 0x7FC00000u, false, true, false},
-    {"quiet NaN, sign set", 0xFFC00000u, false, true, false},
-    {"signalling NaN", 0x7F800001u, false, true, false},
     {"signalling NaN, sign set", 0xFFA5A5A5u, false, true, false},
 };
 
