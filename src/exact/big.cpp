@@ -237,6 +237,14 @@ int big_cubic::rational_side(int which, double m) {
   return mpz_sgn(acc_);
 }
 
+int big_cubic::rational_order() {
+  need_rational();
+  mpz_mul(acc_, num_[1], den_[0]);
+  mpz_mul(w_, num_[0], den_[1]);
+  mpz_sub(acc_, acc_, w_);
+  return mpz_sgn(acc_);
+}
+
 big_low::big_low(float b, float c, float d) : quad_(b != 0.0f) {
   for (mpz_t* z : {&B_, &C_, &D_, &disc_, &t_, &u_}) mpz_init(*z);
   set_scaled(B_, b, 149);

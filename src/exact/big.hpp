@@ -65,6 +65,8 @@ class big_cubic {
   // sign(x - m) for x = num/den; which = 0 the triple or double root, 1 the
   // simple root.
   int rational_side(int which, double m);
+  // sign(simple root - double root), when not triple
+  int rational_order();
 
  private:
   void need_disc();

@@ -334,9 +334,9 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
     }
     auto side1 = [&](double m) { return big.rational_side(1, m); };
     const part x1 = round_part(side1, 0.0);
-    // The double root x0 twice and the simple one x1, ascending; rounding is
-    // monotone, so the rounded values sort as the roots do.
-    if (x0.f <= x1.f) {
+    // The double root x0 twice and the simple one x1, ascending by their
+    // exact values (the rounded ones may tie, as -0 and +0 do).
+    if (big.rational_order() > 0) {
       put_real(out, 0, x0);
       put_real(out, 1, x0);
       put_real(out, 2, x1);
