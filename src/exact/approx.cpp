@@ -94,10 +94,28 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
     // (-1, 1)) the formula is accurate to a few units of 2^-52 on roots of
     // order one; a root below 2^-12 has lost bits to the shift, and Newton's
     // method restores them.
+    // When only the smallest root is small, it is -D over the product of
+    // the other two (the roots multiply to -D), one division instead of
+    // Newton's iterations.
     const bool separated = std::fabs(cosarg) < 1.0 - 0x1p-10;
+    double xs[3] = {y[0] + shift, y[1] + shift, y[2] + shift};
+    int small = -1;  // the index of the smallest root by magnitude
+    int nsmall = 0;
     for (int i = 0; i < 3; ++i) {
-      const double xs = y[i] + shift;
-      g.x[i] = (separated && std::fabs(xs) >= 0x1p-12) ? xs * sk : newton_cubic(a, b, c, d, xs * sk);
+      if (std::fabs(xs[i]) < 0x1p-12) {
+        small = i;
+        ++nsmall;
+      }
+    }
+    if (separated && nsmall == 1) {
+      const double o1 = xs[(small + 1) % 3];
+      const double o2 = xs[(small + 2) % 3];
+      xs[small] = -Ds / (o1 * o2);
+      for (int i = 0; i < 3; ++i) g.x[i] = xs[i] * sk;
+    } else {
+      for (int i = 0; i < 3; ++i) {
+        g.x[i] = (separated && std::fabs(xs[i]) >= 0x1p-12) ? xs[i] * sk : newton_cubic(a, b, c, d, xs[i] * sk);
+      }
     }
     std::sort(g.x, g.x + 3);
     return g;
