@@ -114,7 +114,8 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
       for (int i = 0; i < 3; ++i) g.x[i] = xs[i] * sk;
     } else {
       for (int i = 0; i < 3; ++i) {
-        g.x[i] = (separated && std::fabs(xs[i]) >= 0x1p-12) ? xs[i] * sk : newton_cubic(a, b, c, d, xs[i] * sk);
+        const double x = xs[i] * sk;
+        g.x[i] = (separated && std::fabs(xs[i]) >= 0x1p-12) ? x : newton_cubic(a, b, c, d, x);
       }
     }
     std::sort(g.x, g.x + 3);

@@ -1,7 +1,8 @@
 // solve_exact: the correctly rounded roots of a float cubic (qubic/exact.hpp).
 //
 // The plan, argued in docs/exact.md:
-//  1. The sign of the discriminant, exactly (double filter, else GMP), fixes
+//  1. The sign of the discriminant, exactly (double filter, compensated sum
+//     of its exact parts, GMP), fixes
 //     the kind of roots: three distinct real ones, one real one and a complex
 //     pair, or a multiple root (then every root is rational).
 //  2. Each part of each root is the unique real x of a sign oracle
@@ -11,9 +12,9 @@
 //     its imaginary part, a linear form for a rational root.
 //  3. A double approximation names a float; two oracle calls at the
 //     midpoints around it confirm it, or the search walks to the right cell
-//     (cells.hpp).  Every oracle call is a double filter first, GMP if the
-//     filter cannot decide: the result is exact either way, so the float
-//     found is the correctly rounded value, ties to even included.
+//     (cells.hpp).  Every oracle call is a double filter first, then an
+//     exact-parts sum, then GMP: the result is exact either way, so the
+//     float found is the correctly rounded value, ties to even included.
 #include <qubic/exact.hpp>
 
 #include <algorithm>
@@ -50,8 +51,12 @@ bool irregular(part x) {
          (ax > 0.0f && ax < std::numeric_limits<float>::min());
 }
 
+// The key of a guess; beyond the float range, an infinity's (a double
+// outside it must not be converted to float).
 std::int64_t guess_key(double x) {
   if (!(x == x)) return 0;
+  if (x > std::numeric_limits<float>::max()) return inf_key;
+  if (x < -std::numeric_limits<float>::max()) return -inf_key;
   return key(static_cast<float>(x));
 }
 
@@ -72,7 +77,8 @@ part round_part(Side&& side, double guess, std::int64_t lo_ok = -inf_key) {
   return {s0 < 0 ? -0.0f : 0.0f, true};
 }
 
-// Exact signs for one cubic: filters in double, GMP when they fail.
+// Exact signs for one cubic: filters in double, then exact-parts sums,
+// then GMP.
 class cubic_signs {
  public:
   cubic_signs(float a, float b, float c, float d) : fa_(a), fb_(b), fc_(c), fd_(d) {
@@ -126,10 +132,18 @@ class cubic_signs {
   int q_filter(double m) const { return horner_sign<3>(q_, m, 49); }
   int r_filter(double m) { return resolvent_filter(m); }
 
-  int p(double m) { return pick(horner_sign<3>(p_, m, 50), [&] { return p_sum(m); }, [&] { return big().p_sign(m); }); }
-  int dp(double m) { return pick(horner_sign<2>(dp_, m, 50), [&] { return dp_sum(m); }, [&] { return big().dp_sign(m); }); }
-  int ddp(double m) { return pick(horner_sign<1>(ddp_, m, 50), [&] { return ddp_sum(m); }, [&] { return big().ddp_sign(m); }); }
-  int q(double m) { return pick(horner_sign<3>(q_, m, 49), [&] { return q_sum(m); }, [&] { return big().q_sign(m); }); }
+  int p(double m) {
+    return pick(horner_sign<3>(p_, m, 50), [&] { return p_sum(m); }, [&] { return big().p_sign(m); });
+  }
+  int dp(double m) {
+    return pick(horner_sign<2>(dp_, m, 50), [&] { return dp_sum(m); }, [&] { return big().dp_sign(m); });
+  }
+  int ddp(double m) {
+    return pick(horner_sign<1>(ddp_, m, 50), [&] { return ddp_sum(m); }, [&] { return big().ddp_sign(m); });
+  }
+  int q(double m) {
+    return pick(horner_sign<3>(q_, m, 49), [&] { return q_sum(m); }, [&] { return big().q_sign(m); });
+  }
 
   // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
   // The resolvent filter needs disc/a^4 to a few bits more than the result;
@@ -223,7 +237,8 @@ class cubic_signs {
     const two x3 = two_prod(8.0 * (a * b), m2);
     const two x4 = two_prod(2.0 * (b * b), m);
     const two x5 = two_prod(2.0 * (a * c), m);
-    const double x[12] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo, x4.hi, x4.lo, x5.hi, x5.lo, b * c, -(a * d)};
+    const double x[12] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo,
+                          x4.hi, x4.lo, x5.hi, x5.lo, b * c, -(a * d)};
     return sum2_sign<12>(x);
   }
 
@@ -273,8 +288,11 @@ class cubic_signs {
     const double r = w - dn_.v;
     const double ep = pn_.e;
     const double bound =
-        ((((0x1p-53 * std::fabs(r) + 0x1.01p-51 * std::fabs(w)) + std::fabs(t) * (ep * (2.002 * std::fabs(s) + ep))) +
-          dn_.e) + bd_eta * (1.0 + std::fabs(t))) * bd_widen;
+        ((((0x1p-53 * std::fabs(r) + 0x1.01p-51 * std::fabs(w)) +
+           std::fabs(t) * (ep * (2.002 * std::fabs(s) + ep))) +
+          dn_.e) +
+         bd_eta * (1.0 + std::fabs(t))) *
+        bd_widen;
     if (r > bound) return 1;
     if (r < -bound) return -1;
     return 0;

@@ -2,11 +2,12 @@
 //
 // Counters per thread, reset and read by the caller; the engine only adds.
 // filter: point signs decided in double; sum: point signs decided by the
-// compensated sum of exact parts; exact: point signs that needed GMP; disc_sum / disc_gmp: discriminant signs decided by the compensated
-// sum of its exact terms / by GMP; value_sum / value_gmp: the
-// discriminant's value sharpened (sum, GMP) to place an imaginary part;
-// searches: roots whose guess was wrong or unconfirmed (more than two
-// oracle calls); cubics_with_gmp: cubics that called GMP at all.
+// compensated sum of exact parts; exact: point signs that needed GMP;
+// disc_sum / disc_gmp: discriminant signs decided by the compensated sum
+// of its exact parts / by GMP; value_sum / value_gmp: the discriminant's
+// value sharpened (sum, GMP) to place an imaginary part; searches: parts
+// whose guess was wrong or unconfirmed (more than two oracle calls);
+// cubics_with_gmp: cubics that called GMP at all.
 #ifndef QUBIC_EXACT_STATS_HPP
 #define QUBIC_EXACT_STATS_HPP
 
