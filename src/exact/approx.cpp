@@ -112,6 +112,17 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
       const double o2 = xs[(small + 2) % 3];
       xs[small] = -Ds / (o1 * o2);
       for (int i = 0; i < 3; ++i) g.x[i] = xs[i] * sk;
+    } else if (nsmall == 2 && Bs != 0.0 && Cs * Cs - 4.0 * Bs * Ds >= 0.0) {
+      // Two roots far below the third: there y^3 is negligible beside
+      // Bs y^2, and Bs y^2 + Cs y + Ds = 0 (solved without cancellation)
+      // starts Newton's method near each of them.
+      const double t = -0.5 * (Cs + std::copysign(std::sqrt(Cs * Cs - 4.0 * Bs * Ds), Cs));
+      double z[2] = {t / Bs, t != 0.0 ? Ds / t : 0.0};
+      int n = 0;
+      for (int i = 0; i < 3; ++i) {
+        const double x = (std::fabs(xs[i]) < 0x1p-12 ? z[n++] : xs[i]) * sk;
+        g.x[i] = newton_cubic(a, b, c, d, x);
+      }
     } else {
       for (int i = 0; i < 3; ++i) {
         const double x = xs[i] * sk;

@@ -89,16 +89,16 @@ std::int64_t round_by_search(Side&& side, std::int64_t guess, std::int64_t lo_ok
   };
   if (guess < -inf_key) guess = -inf_key;
   if (guess > inf_key) guess = inf_key;
-  // The cell of guess is (mid(guess - 1), mid(guess)).
+  // The cell of guess is (mid(guess - 1), mid(guess)); that of -inf lies
+  // below mid(-inf_key), so one probe settles a guess of -inf.
   std::int64_t j = guess - 1;
-  if (j >= -inf_key) {
-    if (probe(j)) {
-      std::int64_t step = 1;
-      while (lo + step < hi && probe(lo + step)) step *= 2;
-    } else {
-      std::int64_t step = 1;
-      while (hi - step > lo && !probe(hi - step)) step *= 2;
-    }
+  if (j < -inf_key) j = -inf_key;
+  if (probe(j)) {
+    std::int64_t step = 1;
+    while (lo + step < hi && probe(lo + step)) step *= 2;
+  } else {
+    std::int64_t step = 1;
+    while (hi - step > lo && !probe(hi - step)) step *= 2;
   }
   while (hi - lo > 1) probe(lo + (hi - lo) / 2);
   return rounded_key(lo, lo_tie);
