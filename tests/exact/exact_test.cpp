@@ -98,6 +98,15 @@ cubic from_pair(double a3, double r, double u, double v) {
   return {f(a3), f(-a3 * (r + 2 * u)), f(a3 * (2 * u * r + w)), f(-a3 * r * w)};
 }
 
+// 2^k (x - p 2^j)^2 (x - q 2^j) with integers |p|, |q| <= 128, q = p for a
+// triple root: every coefficient an exact float.
+cubic multiple(rng& g) {
+  const double p = integer(g, -128, 128), q = integer(g, 0, 3) ? integer(g, -128, 128) : p;
+  const int j = integer(g, -30, 30), k = integer(g, -30, 30);
+  return {f(std::ldexp(1.0, k)), f(std::ldexp(-(2 * p + q), j + k)), f(std::ldexp(p * p + 2 * p * q, 2 * j + k)),
+          f(std::ldexp(-p * p * q, 3 * j + k))};
+}
+
 struct family {
   const char* name;
   int count;
@@ -114,15 +123,8 @@ const family families[] = {
     // A real root and a pair u +- iv, each part within 10^-10 .. 10^10.
     {"complex pairs", 1000,
      [](rng& g) { return from_pair(decades(g, -5, 5), sign(g) * decades(g, -10, 10), sign(g) * decades(g, -10, 10), decades(g, -10, 10)); }},
-    // 2^k (x - p 2^j)^2 (x - q 2^j) with integers |p|, |q| <= 128, q = p for
-    // a triple root: every coefficient an exact float.
-    {"exact multiple roots", 500,
-     [](rng& g) {
-       const double p = integer(g, -128, 128), q = integer(g, 0, 3) ? integer(g, -128, 128) : p;
-       const int j = integer(g, -30, 30), k = integer(g, -30, 30);
-       return cubic{f(std::ldexp(1.0, k)), f(std::ldexp(-(2 * p + q), j + k)), f(std::ldexp(p * p + 2 * p * q, 2 * j + k)),
-                    f(std::ldexp(-p * p * q, 3 * j + k))};
-     }},
+    // Double and triple roots with exact float coefficients (multiple() above).
+    {"exact multiple roots", 500, multiple},
     // A pair whose imaginary part is 10^-4 .. 10^-30 of its real part.
     {"tiny imaginary parts", 500,
      [](rng& g) {
@@ -130,8 +132,18 @@ const family families[] = {
        return from_pair(1, uniform(g, -3, 3), u, std::fabs(u) * decades(g, -30, -4));
      }},
     // Roots r, r + e and r + e or r + 2e or r - e, with e of 10^-9 .. 10^-2 of r.
+    // Either roots r, r + e and r + e, r + 2e or r - e, with e of 10^-9 ..
+    // 10^-2 of r; or an exact multiple root split by moving one coefficient
+    // of the family above 1 to 3 floats up or down.
     {"near-multiple roots", 1000,
      [](rng& g) {
+       if (integer(g, 0, 1)) {
+         cubic c = multiple(g);
+         float* a[] = {&c.a3, &c.a2, &c.a1, &c.a0};
+         float& x = *a[integer(g, 0, 3)];
+         x = from_bits(bits(x) + static_cast<std::uint32_t>(integer(g, -3, 3)));
+         return c;
+       }
        const double r = sign(g) * decades(g, -3, 3), e = r * decades(g, -9, -2);
        const double third[] = {r + e, r + 2 * e, r - e};
        return from_roots(1, r, r + e, third[integer(g, 0, 2)]);
