@@ -11,7 +11,9 @@
 #include <ctime>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
+#endif
 
 #include <qubic/exact.hpp>
 #include <qubic/qubic.hpp>
@@ -107,11 +109,17 @@ void BM_median_warm(benchmark::State& state, kind k) {
   state.counters["ratio"] = me / ms;
 }
 
+// The time-stamp counter where there is one (cheap, fine-grained), else
+// the steady clock in nanoseconds.
 std::uint64_t ticks() {
+#if defined(__x86_64__) || defined(__i386__)
   _mm_lfence();
   const std::uint64_t t = __rdtsc();
   _mm_lfence();
   return t;
+#else
+  return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+#endif
 }
 
 void BM_median_stream(benchmark::State& state, kind k) {
