@@ -1,4 +1,5 @@
-// The exact engine beside the specified solver, per family of cubics.
+// The exact engine beside qubic::qubic (the step-by-step solver), per family
+// of cubics.
 //
 // BM_exact / BM_qubic_same: throughput, cycling over 4096 seeded cubics
 // (mean time per cubic), with the exact engine's escalation counters per

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Instructions per cubic (valgrind's callgrind), the exact engine beside the
-# specified solver, per benchmark family.  Usage:
+# step-by-step solver qubic::qubic, per benchmark family.  Usage:
 #   bench/exact_callgrind.sh BUILD_DIR/bench/exact_bench
 # BM_median_warm runs each solver exactly 4096 x 16 = 65536 times per
 # family; callgrind counts only the instructions inside the solver's entry
