@@ -13,6 +13,8 @@
 #                  root; without it, tools/gencubics.py --family mix, which
 #                  is not the reference input and is said so)
 #     -d DIR       where the input is kept (default bench/data, git-ignored)
+#     -x           also run `qubic --exact` (the exact engine) in the same
+#                  run, and print its records per CPU second over qubic's
 #
 # Prints, per program: CPU time (user + system), records per second of CPU
 # time, peak resident memory, and instructions per record.  Outputs go to
@@ -26,7 +28,8 @@ runs=3
 exe=$root/build/src/qubic
 generator=$root/../shared/bench/make-test6.py
 data=$root/bench/data
-while getopts "n:c:r:e:g:d:" opt; do
+exact=0
+while getopts "n:c:r:e:g:d:x" opt; do
   case $opt in
     n) records=$OPTARG ;;
     c) cg_records=$OPTARG ;;
@@ -34,7 +37,8 @@ while getopts "n:c:r:e:g:d:" opt; do
     e) exe=$OPTARG ;;
     g) generator=$OPTARG ;;
     d) data=$OPTARG ;;
-    *) sed -n '2,20p' "$0" >&2; exit 2 ;;
+    x) exact=1 ;;
+    *) sed -n '2,22p' "$0" >&2; exit 2 ;;
   esac
 done
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
@@ -108,8 +112,10 @@ instructions() {
 }
 
 read -r q_cpu q_rss < <(best "$exe")
+((exact)) && read -r x_cpu x_rss < <(best "$exe" --exact)
 read -r c_cpu c_rss < <(best cat test6)
 q_ins=$(instructions "$exe")
+((exact)) && x_ins=$(instructions "$exe" --exact)
 c_ins=$(instructions cat test6)
 
 echo "input: $records records, $(($(stat -c %s "$input") / 1000000)) MB, $label"
@@ -123,4 +129,9 @@ row() {
     printf "%-8s %10.3f %16s %14s %22s\n", p, cpu, rate, mem, ins }'
 }
 row qubic "$q_cpu" "$q_rss" "$q_ins"
+((exact)) && row exact "$x_cpu" "$x_rss" "$x_ins"
 row cat "$c_cpu" "$c_rss" "$c_ins"
+if ((exact)); then
+  awk -v q="$q_cpu" -v x="$x_cpu" 'BEGIN {
+    printf "qubic --exact: %s of the records per CPU second of qubic\n", (x > 0 ? sprintf("%.2f", q / x) : "inf") }'
+fi
