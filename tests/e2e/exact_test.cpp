@@ -84,8 +84,9 @@ TEST(ExactTool, CorrectlyRoundedRootsAndFlags) {
   const run_result r = run_dir().run(QUBIC_SOLVE_EXE, {"--exact", "--csv"}, input);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  std::vector<std::string> rows = split(r.out, '\n');
-  ASSERT_EQ(rows.size(), std::size(cases) + 1) << r.out;
+  const std::vector<std::string> rows = split(r.out, '\n');  // the header, the rows, "" after the last '\n'
+  ASSERT_EQ(rows.size(), std::size(cases) + 2) << r.out;
+  EXPECT_EQ(rows.back(), "");
   EXPECT_EQ(rows[0], "a3,a2,a1,a0,flag1,flag2,flag3,re1,im1,re2,im2,re3,im3");
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const exact_case& c = cases[i];
