@@ -53,10 +53,13 @@ Error in ulps.  Each part x (real, imaginary) of a computed root is also
 compared with the same part t of its nearest true root, in units of the
 gap between x and the next single towards t:  |x - t| / |next(x, t) - x|.
 x is the single nearest t (correctly rounded) exactly when this is at most
-1/2 (at 1/2, t is a midpoint and ties go to even, not checked here).  The
-report gives the largest value over the flag-1 roots ("ulps max") and counts
-the flag-1 roots beyond 1/2 ("over half an ulp"); for the exact engine every
-such root is an offender too, so --guard fails on it.  The true parts come
+1/2 (at 1/2, t is a midpoint and ties go to even, not checked here); an
+infinite x is right when t lies at or beyond the overflow threshold
+2^128 - 2^103 with its sign.  The report gives the largest value over the
+flag-1 roots ("ulps max") and counts the roots beyond 1/2 ("over half an
+ulp"); for the exact engine the written roots with flag -3 (correctly
+rounded, but overflowing, subnormal or rounded to zero) are checked and
+counted too, and every such root is an offender, so --guard fails on it.  The true parts come
 from 320-bit arithmetic, so a computed 1/2 + 2^-60 is still read as a tie.
 
 Conditioning.  For each true root t the tool estimates how far t moves when
@@ -367,10 +370,17 @@ def cond_units(c, t):
 HALF_ULP_SLACK = mp.mpf(2) ** -60    # the true parts' own error is far below
 
 
+OVERFLOW = mp.mpf(2) ** 128 - mp.mpf(2) ** 103  # from here on, to nearest is infinite
+
+
 def ulps(x, t):
     """|x - t| in units of the gap from the single x to the next single
     towards the true value t (mpf); 0 when they are equal.  Beyond the
-    largest single the gap is taken as 2^104, the last one in range."""
+    largest single the gap is taken as 2^104, the last one in range.  An
+    infinite x is right (0) for a t of its sign at or beyond OVERFLOW, else
+    infinitely wrong."""
+    if math.isinf(x):
+        return mp.mpf(0) if (x > 0) == (t > 0) and abs(t) >= OVERFLOW else mp.inf
     d = mp.mpf(x) - t
     if d == 0:
         return mp.mpf(0)
@@ -378,6 +388,19 @@ def ulps(x, t):
         nxt = float(np.nextafter(np.float32(x), np.float32(math.inf if d < 0 else -math.inf)))
     gap = abs(nxt - x) if math.isfinite(nxt) else 2.0 ** 104
     return abs(d) / gap
+
+
+def _part_distance(z, t):
+    """How far the computed root z (parts possibly infinite) is from the
+    true root t, part by part, relative to |t|: for picking its true root."""
+    scale = max(abs(t), FLT_MIN)
+    d = 0
+    for x, tp in ((z.real, t.real), (z.imag, t.imag)):
+        if math.isinf(x):
+            d += 0 if ulps(x, tp) == 0 else mp.inf
+        else:
+            d += abs(mp.mpf(x) - tp) / scale
+    return d
 
 
 def _rel(z, t):
@@ -421,7 +444,8 @@ def analyse(rows, cubics=None, rounded=False):
         if all(f == 1 for f in flags):
             solved += 1
         ones = [k for k in range(3) if flags[k] == 1]
-        if not ones:
+        threes = [k for k in range(3) if flags[k] == -3] if rounded else []
+        if not ones and not threes:
             continue
         if c not in _TRUE:
             _TRUE[c] = true_roots(c, starts.get(i))
@@ -461,6 +485,16 @@ def analyse(rows, cubics=None, rounded=False):
                 small_cond_errs.append(err)
             if err > limit:
                 bad.append((k, "relative error %.3g, cond %.3g (units of 2^-24)" % (err, cond)))
+        for k in threes if isinstance(tr, list) and tr else ():
+            z = roots[k]
+            if z is None:
+                unrounded.append((k, "flag -3 without a written root"))
+                continue
+            t = min(tr, key=lambda t: _part_distance(z, t))
+            ue = max(ulps(z.real, t.real), ulps(z.imag, t.imag))
+            if ue > mp.mpf(0.5) + HALF_ULP_SLACK:
+                over_half += 1
+                unrounded.append((k, "flag -3, %.6g ulps from the true value: not correctly rounded" % ue))
         wrong += len(bad)
         if (len(ones) == 3 and not bad and isinstance(tr, list) and len(tr) == 3
                 and not _one_to_one(roots, tr, limit)):
