@@ -10,26 +10,39 @@
 #include "exact/approx.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 
 namespace qubic::exact {
 namespace {
 
+// Newton's method until the step is below 2^-40 relative (quadratic
+// convergence: the next step would be far below a float's spacing).
 double newton_cubic(double a, double b, double c, double d, double x) {
-  for (int it = 0; it < 4; ++it) {
+  for (int it = 0; it < 6; ++it) {
     const double p = ((a * x + b) * x + c) * x + d;
     const double dp = (3.0 * a * x + 2.0 * b) * x + c;
-    if (dp == 0.0 || !std::isfinite(p)) break;
-    const double nx = x - p / dp;
-    if (!std::isfinite(nx)) break;
-    if (nx == x) break;
+    if (dp == 0.0) break;
+    const double step = p / dp;
+    const double nx = x - step;
+    if (!(std::fabs(nx) <= 1e300)) break;
     x = nx;
+    if (std::fabs(step) <= 0x1p-40 * std::fabs(x)) break;
   }
   return x;
 }
 
-int exponent_of(double x) { return x == 0.0 ? -100000 : std::ilogb(x); }
+// The exponent of x (x finite, nonzero) from its bits; -100000 for 0.
+int exponent_of(double x) {
+  if (x == 0.0) return -100000;
+  const int e = static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF);
+  return e == 0 ? -1023 : e - 1023;
+}
+
+// 2^n for -1022 <= n <= 1023, exact.
+double pow2(int n) { return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52); }
 
 }  // namespace
 
@@ -40,9 +53,14 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
   const double D = d / a;
   int k = std::max({exponent_of(B), exponent_of(C) / 2, exponent_of(D) / 3});
   if (k < -100000 + 10) k = 0;  // x^3: the triple root 0
-  const double Bs = std::ldexp(B, -k);
-  const double Cs = std::ldexp(C, -2 * k);
-  const double Ds = std::ldexp(D, -3 * k);
+  // |B|, |C|, |D| lie within 2^-278 .. 2^278 (ratios of floats), so
+  // |k| <= 277 and 2^-k, 2^-2k, 2^-3k are normal doubles; the scaled roots
+  // are below about 8 in magnitude.
+  k = std::clamp(k, -340, 340);
+  const double sk = pow2(k);
+  const double Bs = B * pow2(-k);
+  const double Cs = C * pow2(-2 * k);
+  const double Ds = D * pow2(-3 * k);
   const double shift = -Bs / 3.0;
   const double p = Cs - Bs * Bs / 3.0;
   const double q = (2.0 * Bs * Bs * Bs - 9.0 * Bs * Cs + 27.0 * Ds) / 27.0;
@@ -53,7 +71,7 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
     const double th = std::acos(cosarg) / 3.0;
     for (int i = 0; i < 3; ++i) {
       const double y = 2.0 * mp * std::cos(th - 2.0 * std::numbers::pi * i / 3.0);
-      g.x[i] = newton_cubic(a, b, c, d, std::ldexp(y + shift, k));
+      g.x[i] = newton_cubic(a, b, c, d, (y + shift) * sk);
     }
     std::sort(g.x, g.x + 3);
     return g;
@@ -62,7 +80,7 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
   const double disc = std::max(h * h + (p / 3.0) * (p / 3.0) * (p / 3.0), 0.0);
   const double A = -std::cbrt(h + std::copysign(std::sqrt(disc), h));
   const double y = A + (A != 0.0 ? -p / (3.0 * A) : 0.0);
-  const double r = newton_cubic(a, b, c, d, std::ldexp(y + shift, k));
+  const double r = newton_cubic(a, b, c, d, (y + shift) * sk);
   g.x[0] = g.x[1] = g.x[2] = r;
   // p(x) = a (x - r)(x^2 - 2 u x + gamma): 2u = -B - r, gamma = -D/r or,
   // for r = 0, gamma = C.
@@ -72,13 +90,15 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
   const double q2 = 8.0 * a * b;
   const double q1 = 2.0 * (b * b + a * c);
   const double q0 = b * c - a * d;
-  for (int it = 0; it < 3; ++it) {
+  for (int it = 0; it < 4; ++it) {
     const double qv = ((q3 * u + q2) * u + q1) * u + q0;
     const double dq = (3.0 * q3 * u + 2.0 * q2) * u + q1;
-    if (dq == 0.0 || !std::isfinite(qv)) break;
-    const double nu = u - qv / dq;
-    if (!std::isfinite(nu) || nu == u) break;
+    if (dq == 0.0) break;
+    const double step = qv / dq;
+    const double nu = u - step;
+    if (!(std::fabs(nu) <= 1e300)) break;
     u = nu;
+    if (std::fabs(step) <= 0x1p-40 * std::fabs(u)) break;
   }
   const double gamma = r != 0.0 ? -D / r : C;
   g.re = u;

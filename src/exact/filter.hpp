@@ -33,7 +33,7 @@ inline int horner_sign(const double* c, double m, int slack) {
     v = v * m + c[k];
     s = s * am + std::fabs(c[k]);
   }
-  const double bound = std::ldexp(s, -slack);
+  const double bound = s * (slack == 50 ? 0x1p-50 : 0x1p-49);  // exact: s >= 2^-1000
   if (v > bound) return 1;
   if (v < -bound) return -1;
   return 0;

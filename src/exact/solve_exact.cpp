@@ -24,6 +24,7 @@
 #include "exact/approx.hpp"
 #include "exact/big.hpp"
 #include "exact/cells.hpp"
+#include "exact/expansion.hpp"
 #include "exact/filter.hpp"
 #include "exact/stats.hpp"
 
@@ -58,7 +59,13 @@ std::int64_t guess_key(double x) {
 // zero (+0) from a value that rounds to zero (signed zero, lost).
 template <class Side>
 part round_part(Side&& side, double guess, std::int64_t lo_ok = -inf_key) {
-  const std::int64_t k = round_by_search(side, guess_key(guess), lo_ok);
+  int calls = 0;
+  auto counted = [&](double m) {
+    ++calls;
+    return side(m);
+  };
+  const std::int64_t k = round_by_search(counted, guess_key(guess), lo_ok);
+  if (calls > 2) ++stats().searches;
   if (k != 0) return {key_float(k), false};
   const int s0 = side(0.0);
   if (s0 == 0) return {0.0f, false};
@@ -84,26 +91,33 @@ class cubic_signs {
     P_ = bd_exact(3.0 * ac) - bd_exact(bb);
   }
 
-  // sign of the discriminant, exact.
+  // sign of the discriminant, exact: a double filter, then the compensated
+  // sum of its ten exact parts, then GMP.  Leaves in disc_ a value with an
+  // error bound for the resolvent filter.
   int disc() {
     const double a = fa_, b = fb_, c = fc_, d = fd_;
-    const double t1 = ((18.0 * a) * b) * (c * d);
-    const double t2 = -4.0 * ((b * b) * (b * d));
-    const double t3 = (b * c) * (b * c);
-    const double t4 = -4.0 * ((a * c) * (c * c));
-    const double t5 = -((27.0 * (a * d)) * (a * d));
+    const double ac = a * c, ad = a * d, bb = b * b, bc = b * c, bd_ = b * d, cc = c * c, cd = c * d;
+    const double ab18 = (18.0 * a) * b;  // 28 x 24 bits: exact
+    const double ad27 = 27.0 * ad;       // 48 x 5 bits: exact
+    const double t1 = ab18 * cd;
+    const double t2 = -4.0 * (bb * bd_);
+    const double t3 = bc * bc;
+    const double t4 = -4.0 * (ac * cc);
+    const double t5 = -(ad27 * ad);
     const double v = (((t1 + t2) + t3) + t4) + t5;
     const double s =
         (((std::fabs(t1) + std::fabs(t2)) + std::fabs(t3)) + std::fabs(t4)) + std::fabs(t5);
-    const double bound = std::ldexp(s, -50);
+    const double bound = s * 0x1p-50;
     disc_ = {v, bound};
     if (v > bound) return 1;
     if (v < -bound) return -1;
-    ++stats().disc_exact;
+    ++stats().disc_sum;
+    sharpen_disc();
+    if (disc_.v > disc_.e) return 1;
+    if (disc_.v < -disc_.e) return -1;
+    ++stats().disc_gmp;
     const int sg = big().disc_sign();
-    disc_ = {big().disc_value(), 0.0};
-    disc_.e = std::ldexp(std::fabs(disc_.v), -51);
-    disc_exact_ = true;
+    exact_disc();
     return sg;
   }
 
@@ -113,13 +127,19 @@ class cubic_signs {
   int q(double m) { return pick(horner_sign<3>(q_, m, 49), [&] { return big().q_sign(m); }); }
 
   // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
+  // The resolvent filter needs disc/a^4 to a few bits more than the result;
+  // a value from the first filter may be too coarse, so it is sharpened
+  // (compensated sum, then GMP) before the sign goes to GMP.
   int im_side(double m) {
     int s = resolvent_filter(m);
-    if (s == 0 && !disc_exact_) {
-      ++stats().value_exact;
-      disc_.v = big().disc_value();
-      disc_.e = std::ldexp(std::fabs(disc_.v), -51);
-      disc_exact_ = true;
+    if (s == 0 && disc_level_ == 0) {
+      ++stats().value_sum;
+      sharpen_disc();
+      s = resolvent_filter(m);
+    }
+    if (s == 0 && disc_level_ == 1) {
+      ++stats().value_gmp;
+      exact_disc();
       s = resolvent_filter(m);
     }
     return pick(s, [&] { return big().resolvent_sign(m); });
@@ -144,6 +164,31 @@ class cubic_signs {
     return exact();
   }
 
+  // disc_ from the ten exact parts of the discriminant (two_prod of exact
+  // products of two floats), summed by sum2: |r - disc| <= u |disc| +
+  // gamma_9^2 sum|x_i|, and gamma_9^2 < 2^-99.
+  void sharpen_disc() {
+    const double a = fa_, b = fb_, c = fc_, d = fd_;
+    const double ad = a * d;
+    const two t1 = two_prod((18.0 * a) * b, c * d);
+    const two t2 = two_prod(b * b, b * d);
+    const two t3 = two_prod(b * c, b * c);
+    const two t4 = two_prod(a * c, c * c);
+    const two t5 = two_prod(27.0 * ad, ad);
+    const double x[10] = {t1.hi, t1.lo, -4.0 * t2.hi, -4.0 * t2.lo, t3.hi, t3.lo,
+                          -4.0 * t4.hi, -4.0 * t4.lo, -t5.hi, -t5.lo};
+    const sum_result r = sum2<10>(x);
+    disc_ = {r.value, std::fabs(r.value) * 0x1p-52 + r.abs_sum * 0x1p-98};
+    disc_level_ = 1;
+  }
+
+  // disc_ from GMP: truncated to 53 bits, so within 2^-52 relative.
+  void exact_disc() {
+    disc_.v = big().disc_value();
+    disc_.e = std::fabs(disc_.v) * 0x1p-51;
+    disc_level_ = 2;
+  }
+
   // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2, in bounded
   // double arithmetic; a^6 > 0 keeps the sign.
   int resolvent_filter(double m) {
@@ -159,7 +204,7 @@ class cubic_signs {
   double a2_;
   bd P_;
   bd disc_{0.0, 0.0};
-  bool disc_exact_ = false;
+  int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 GMP
   std::optional<exact::big_cubic> big_;
 };
 
@@ -220,6 +265,26 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
   }
   const guesses g = approx_roots(a, b, c, d, sd > 0);
   if (sd > 0) {
+    // Three disjoint cells, ascending, each with a strict sign change of p,
+    // hold an odd number of roots each; three roots in all, so exactly one
+    // each, in order: every guess is confirmed by p alone.
+    std::int64_t k[3];
+    bool ok = true;
+    int below = 0;
+    for (int i = 0; i < 3 && ok; ++i) {
+      k[i] = guess_key(g.x[i]);
+      if (k[i] == 0 || k[i] <= -inf_key || k[i] >= inf_key || (i > 0 && k[i] <= k[i - 1])) {
+        ok = false;
+        break;
+      }
+      const int lo = (i > 0 && k[i] == k[i - 1] + 1) ? below : s.p(mid(k[i] - 1));
+      below = s.p(mid(k[i]));
+      ok = lo != 0 && below != 0 && lo != below;
+    }
+    if (ok) {
+      for (int i = 0; i < 3; ++i) put_real(out, i, part{key_float(k[i]), false});
+      return;
+    }
     for (int i = 1; i <= 3; ++i) {
       auto side = [&](double m) { return three_side(s, sa, i, m); };
       put_real(out, i - 1, round_part(side, g.x[i - 1]));
