@@ -71,11 +71,11 @@ inline bd operator*(bd x, bd y) {
   return {p, (e + bd_eta) * bd_widen};
 }
 
-// x / y for exact y != 0 (a product of floats): |x/y - v| <= e/|y| + u |v|.
-inline bd div_exact(bd x, double y) {
-  const double q = x.v / y;
-  const double e = x.e / std::fabs(y) + bd_u * std::fabs(q);
-  return {q, (e + bd_eta) * bd_widen};
+// 1 / y for exact y != 0: rounded once, |1/y - v| <= u |v| (or the
+// underflow floor).
+inline bd reciprocal(double y) {
+  const double r = 1.0 / y;
+  return {r, (bd_u * std::fabs(r) + bd_eta) * bd_widen};
 }
 
 inline int bd_sign(bd x) {

@@ -121,6 +121,11 @@ class cubic_signs {
     return sg;
   }
 
+  // The filters alone (0: undecided), for the straight-line confirmation.
+  int p_filter(double m) const { return horner_sign<3>(p_, m, 50); }
+  int q_filter(double m) const { return horner_sign<3>(q_, m, 49); }
+  int r_filter(double m) { return resolvent_filter(m); }
+
   int p(double m) { return pick(horner_sign<3>(p_, m, 50), [&] { return big().p_sign(m); }); }
   int dp(double m) { return pick(horner_sign<2>(dp_, m, 50), [&] { return big().dp_sign(m); }); }
   int ddp(double m) { return pick(horner_sign<1>(ddp_, m, 50), [&] { return big().ddp_sign(m); }); }
@@ -189,14 +194,31 @@ class cubic_signs {
     disc_level_ = 2;
   }
 
-  // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2, in bounded
-  // double arithmetic; a^6 > 0 keeps the sign.
+  // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2 (a^6 > 0 keeps
+  // the sign).  P/a^2 and disc/a^4 are formed once per value of disc_, with
+  // bounds e_P, e_D (bounded arithmetic, filter.hpp); then, with t exact
+  // (m^2 has at most 50 bits), s = fl(t + P), w = fl(t fl(s s)) and
+  // R = fl(w - D):  |R - exact| <= u |R| + gamma_4 |t| (t + P)^2
+  // + |t| e_P (2 |t + P| + e_P) + e_D, and gamma_4 |t| (t + P)^2 is below
+  // 4.001 u |w|, |t + P| below 1.001 |s| (docs/exact.md).
   int resolvent_filter(double m) {
-    const bd t = bd_exact(-4.0 * (m * m));
-    const bd pn = div_exact(P_, a2_);
-    const bd dn = div_exact(div_exact(disc_, a2_), a2_);
-    const bd tp = t + pn;
-    return bd_sign(t * (tp * tp) - dn);
+    if (res_level_ != disc_level_) {
+      res_level_ = disc_level_;
+      const bd ia2 = reciprocal(a2_);
+      pn_ = P_ * ia2;
+      dn_ = (disc_ * ia2) * ia2;
+    }
+    const double t = -4.0 * (m * m);
+    const double s = t + pn_.v;
+    const double w = t * (s * s);
+    const double r = w - dn_.v;
+    const double ep = pn_.e;
+    const double bound =
+        ((((0x1p-53 * std::fabs(r) + 0x1.01p-51 * std::fabs(w)) + std::fabs(t) * (ep * (2.002 * std::fabs(s) + ep))) +
+          dn_.e) + bd_eta) * bd_widen;
+    if (r > bound) return 1;
+    if (r < -bound) return -1;
+    return 0;
   }
 
   float fa_, fb_, fc_, fd_;
@@ -205,6 +227,9 @@ class cubic_signs {
   bd P_;
   bd disc_{0.0, 0.0};
   int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 GMP
+  int res_level_ = -1;  // disc_level_ when pn_, dn_ were formed
+  bd pn_{0.0, 0.0};
+  bd dn_{0.0, 0.0};
   std::optional<exact::big_cubic> big_;
 };
 
@@ -268,28 +293,58 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
     // Three disjoint cells, ascending, each with a strict sign change of p,
     // hold an odd number of roots each; three roots in all, so exactly one
     // each, in order: every guess is confirmed by p alone.
+    // Filter signs only, in straight-line code; a sign left open fails
+    // the test (0 is neither side).
     std::int64_t k[3];
-    bool ok = true;
-    int below = 0;
-    for (int i = 0; i < 3 && ok; ++i) {
-      k[i] = guess_key(g.x[i]);
-      if (k[i] == 0 || k[i] <= -inf_key || k[i] >= inf_key || (i > 0 && k[i] <= k[i - 1])) {
-        ok = false;
-        break;
+    for (int i = 0; i < 3; ++i) k[i] = guess_key(g.x[i]);
+    if (k[0] > -inf_key && k[2] < inf_key && k[0] < k[1] && k[1] < k[2] && k[0] != 0 && k[1] != 0 &&
+        k[2] != 0) {
+      int lo[3];
+      int hi[3];
+      for (int i = 0; i < 3; ++i) {
+        lo[i] = s.p_filter(mid(k[i] - 1));
+        hi[i] = s.p_filter(mid(k[i]));
       }
-      const int lo = (i > 0 && k[i] == k[i - 1] + 1) ? below : s.p(mid(k[i] - 1));
-      below = s.p(mid(k[i]));
-      ok = lo != 0 && below != 0 && lo != below;
-    }
-    if (ok) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{key_float(k[i]), false});
-      return;
+      if (lo[0] * hi[0] < 0 && lo[1] * hi[1] < 0 && lo[2] * hi[2] < 0) {
+        stats().filter += 6;
+        for (int i = 0; i < 3; ++i) put_real(out, i, part{key_float(k[i]), false});
+        return;
+      }
     }
     for (int i = 1; i <= 3; ++i) {
       auto side = [&](double m) { return three_side(s, sa, i, m); };
       put_real(out, i - 1, round_part(side, g.x[i - 1]));
     }
     return;
+  }
+  // The common case in straight-line code (the six signs are independent,
+  // so the processor overlaps them): each guess confirmed by filter signs at
+  // the two midpoints around it.  p changes sign once (disc < 0), q is
+  // increasing through its only real root u, and R(-4 a^2 m^2) > 0 exactly
+  // for 0 <= m < v.  Key 0 (an exact or lost zero) and the cells beside
+  // infinity take the general path.
+  {
+    const std::int64_t kr = guess_key(g.x[0]);
+    const std::int64_t ku = guess_key(g.re);
+    const std::int64_t kv = guess_key(g.im);
+    auto inner = [](std::int64_t k) { return k != 0 && k > -inf_key + 1 && k < inf_key; };
+    if (inner(kr) && inner(ku) && kv > 0 && kv < inf_key) {
+      const int r1 = sa * s.p_filter(mid(kr - 1));
+      const int r2 = sa * s.p_filter(mid(kr));
+      const int u1 = s.q_filter(mid(ku - 1));
+      const int u2 = s.q_filter(mid(ku));
+      const int v1 = s.r_filter(mid(kv - 1));
+      const int v2 = s.r_filter(mid(kv));
+      if (r1 < 0 && r2 > 0 && u1 < 0 && u2 > 0 && v1 > 0 && v2 < 0) {
+        stats().filter += 6;
+        const float uf = key_float(ku);
+        const float vf = key_float(kv);
+        put_real(out, 0, part{key_float(kr), false});
+        put(out, 1, part{uf, false}, part{vf, false});
+        put(out, 2, part{uf, false}, part{-vf, false});
+        return;
+      }
+    }
   }
   auto real_side = [&](double m) { return -sa * s.p(m); };
   put_real(out, 0, round_part(real_side, g.x[0]));
