@@ -136,13 +136,14 @@ const family families[] = {
        const double third[] = {r + e, r + 2 * e, r - e};
        return from_roots(1, r, r + e, third[integer(g, 0, 2)]);
      }},
-    // Any finite bit pattern: every exponent, subnormals and zeros included.
+    // Any finite bit pattern (every exponent, subnormals included), and +-0
+    // with probability 1/8, for zero roots and lower degrees.
     {"coefficients over the whole range", 2000,
      [](rng& g) {
        const auto any = [&g] {
          std::uint32_t u;
          do u = static_cast<std::uint32_t>(g()); while ((u & 0x7F800000u) == 0x7F800000u);
-         return from_bits(u);
+         return from_bits(u % 8 == 0 ? u & 0x80000000u : u);
        };
        return cubic{any(), any(), any(), any()};
      }},
@@ -224,6 +225,8 @@ TEST(Exact, NamedExamples) {
       {"exact zero root and +-i: real parts +0", {1, 0, 1, 0}, {1, 1, 1}, {0, 0, 0, 1, 0, -1}},
       {"subnormal a2", {1, 1e-40f, 1, 1}, {1, 1, 1}, {-0x1.5d5a12p-1f, 0, 0x1.5d5a12p-2f, 0x1.295ac6p+0f, 0x1.5d5a12p-2f, -0x1.295ac6p+0f}},
       {"double zero root, then 2^149 overflows", {0x1p-149f, -1, 0, 0}, {1, 1, -3}, {0, 0, 0, 0, inf, 0}},
+      {"-2^-200 rounds to -0 before a double zero root", {0x1p100f, 0x1p-100f, 0, 0}, {-3, 1, 1}, {-0.0f, 0, 0, 0, 0, 0}},
+      {"+2^-200 rounds to +0 after a double zero root", {0x1p100f, -0x1p-100f, 0, 0}, {1, 1, -3}, {0, 0, 0, 0, 0, 0}},
       {"quadratic: roots 1, 2", {0, 1, -3, 2}, {1, 1, -1}, {1, 0, 2, 0, nan, nan}},
       {"quadratic x^2 + 1: the pair", {0, 1, 0, 1}, {1, 1, -1}, {0, 1, 0, -1, nan, nan}},
       {"linear: root 3 * 2^-150 ties to even 2^-148", {0, 0, 2, -3 * 0x1p-149f}, {-3, -1, -1}, {0x1p-148f, 0, nan, nan, nan, nan}},
@@ -244,7 +247,8 @@ TEST(Exact, NamedExamples) {
     }
     const solution r = test::reference(c.a.a3, c.a.a2, c.a.a1, c.a.a0);
     EXPECT_TRUE(same(r, want)) << "reference:\n" << show(r) << "true:\n" << show(want);
-    EXPECT_EQ(departure(c.a), "");
+    const std::string d = departure(c.a);
+    EXPECT_TRUE(d.empty()) << d;
   }
 }
 
