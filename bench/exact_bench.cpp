@@ -34,6 +34,7 @@ void BM_exact(benchmark::State& state, kind k) {
   const qubic::exact::counters s = qubic::exact::stats();
   const double cubics = static_cast<double>(s.cubics);
   state.counters["filter_signs"] = static_cast<double>(s.filter) / cubics;
+  state.counters["sum_signs"] = static_cast<double>(s.sum) / cubics;
   state.counters["gmp_signs"] = static_cast<double>(s.exact) / cubics;
   state.counters["disc_sum"] = static_cast<double>(s.disc_sum) / cubics;
   state.counters["disc_gmp"] = static_cast<double>(s.disc_gmp) / cubics;

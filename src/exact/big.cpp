@@ -180,7 +180,14 @@ int big_cubic::resolvent_sign(double m) {
   mpz_mul(acc_, acc_, acc_);
   mpz_mul(acc_, acc_, T_);
   mpz_sub(acc_, acc_, a2disc_);
-  return mpz_sgn(acc_);
+  if (mpz_sgn(acc_) != 0) return mpz_sgn(acc_);
+  // R = 0: T is the simple root -4a^2 v^2 (m = v, a tie), or, when the real
+  // root equals the pair's real part, the double root -a^2 v^2 (m = v/2 < v),
+  // where R'(T) = (T + P)(3T + P) vanishes.
+  mpz_add(t_, T_, P_);
+  mpz_mul_ui(acc_, T_, 3);
+  mpz_add(acc_, acc_, P_);
+  return (mpz_sgn(t_) == 0 || mpz_sgn(acc_) == 0) ? 1 : 0;
 }
 
 // D = 0.  b^2 = 3ac: the triple root -b/(3a).  Otherwise the double root is
@@ -227,6 +234,14 @@ int big_cubic::rational_side(int which, double m) {
   mpz_mul(acc_, den_[which], t_);
   mpz_mul_2exp(w_, num_[which], 150);
   mpz_sub(acc_, w_, acc_);
+  return mpz_sgn(acc_);
+}
+
+int big_cubic::rational_order() {
+  need_rational();
+  mpz_mul(acc_, num_[1], den_[0]);
+  mpz_mul(w_, num_[0], den_[1]);
+  mpz_sub(acc_, acc_, w_);
   return mpz_sgn(acc_);
 }
 

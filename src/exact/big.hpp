@@ -55,7 +55,8 @@ class big_cubic {
   // sign of q(m), q(u) = 8a^2 u^3 + 8ab u^2 + 2(b^2 + ac) u + (bc - ad),
   // whose roots are the (s - r_i) / 2, s = -b/a
   int q_sign(double m);
-  // sign of R(-4 a^2 m^2), R(T) = T (T + 3ac - b^2)^2 - a^2 disc
+  // sign of R(-4 a^2 m^2), R(T) = T (T + 3ac - b^2)^2 - a^2 disc, except
+  // +1 at the double root of R (m = v/2 when r = u): so sign(v - m)
   int resolvent_sign(double m);
 
   // D = 0: the multiple roots are rational.  Fills num/den (den > 0) of the
@@ -64,6 +65,8 @@ class big_cubic {
   // sign(x - m) for x = num/den; which = 0 the triple or double root, 1 the
   // simple root.
   int rational_side(int which, double m);
+  // sign(simple root - double root), when not triple
+  int rational_order();
 
  private:
   void need_disc();

@@ -73,6 +73,21 @@ inline sum_result sum2(const double* x) {
   return {s + sigma, a};
 }
 
+// The sign of the exact sum of x[0..n), n <= 12, or 0 when sum2 cannot
+// tell (then the sum is below 2^-89 sum |x_i|: in practice, zero).  With
+// r the result and A = sum |x_i|: |r - sum| <= u |sum| + gamma_11^2 A and
+// gamma_11^2 < 2^-99; if |r| > 2^-90 A_computed (A_computed >= (1 - 12u) A)
+// the error is below |r|, so sum has the sign of r.
+template <int N>
+inline int sum2_sign(const double* x) {
+  static_assert(N <= 12);
+  const sum_result r = sum2<N>(x);
+  const double bound = r.abs_sum * 0x1p-90;
+  if (r.value > bound) return 1;
+  if (r.value < -bound) return -1;
+  return 0;
+}
+
 }  // namespace qubic::exact
 
 #endif  // QUBIC_EXACT_EXPANSION_HPP

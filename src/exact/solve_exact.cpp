@@ -126,10 +126,10 @@ class cubic_signs {
   int q_filter(double m) const { return horner_sign<3>(q_, m, 49); }
   int r_filter(double m) { return resolvent_filter(m); }
 
-  int p(double m) { return pick(horner_sign<3>(p_, m, 50), [&] { return big().p_sign(m); }); }
-  int dp(double m) { return pick(horner_sign<2>(dp_, m, 50), [&] { return big().dp_sign(m); }); }
-  int ddp(double m) { return pick(horner_sign<1>(ddp_, m, 50), [&] { return big().ddp_sign(m); }); }
-  int q(double m) { return pick(horner_sign<3>(q_, m, 49), [&] { return big().q_sign(m); }); }
+  int p(double m) { return pick(horner_sign<3>(p_, m, 50), [&] { return p_sum(m); }, [&] { return big().p_sign(m); }); }
+  int dp(double m) { return pick(horner_sign<2>(dp_, m, 50), [&] { return dp_sum(m); }, [&] { return big().dp_sign(m); }); }
+  int ddp(double m) { return pick(horner_sign<1>(ddp_, m, 50), [&] { return ddp_sum(m); }, [&] { return big().ddp_sign(m); }); }
+  int q(double m) { return pick(horner_sign<3>(q_, m, 49), [&] { return q_sum(m); }, [&] { return big().q_sign(m); }); }
 
   // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
   // The resolvent filter needs disc/a^4 to a few bits more than the result;
@@ -169,6 +169,64 @@ class cubic_signs {
     return exact();
   }
 
+  template <class Sum, class Exact>
+  int pick(int s, Sum&& sum, Exact&& exact) {
+    if (s != 0) {
+      ++stats().filter;
+      return s;
+    }
+    s = sum();
+    if (s != 0) {
+      ++stats().sum;
+      return s;
+    }
+    ++stats().exact;
+    return exact();
+  }
+
+  // The polynomials at m as exact sums of a few doubles (section 5 of
+  // docs/exact.md): m^2 is exact (50 bits), m^3 = h3 + l3 by two_prod, and
+  // every product below is of exact doubles, split by two_prod into two
+  // (products of at most 28 + 25 bits are exact as they stand).  No
+  // partial product underflows: all are multiples of 2^-750 at least.
+  int p_sum(double m) const {
+    const double a = p_[3], b = p_[2], c = p_[1], d = p_[0];
+    const double m2 = m * m;
+    const two m3 = two_prod(m2, m);
+    const two x1 = two_prod(a, m3.hi);
+    const two x2 = two_prod(a, m3.lo);
+    const two x3 = two_prod(b, m2);
+    const double x[8] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo, c * m, d};
+    return sum2_sign<8>(x);
+  }
+
+  int dp_sum(double m) const {  // 3a m^2 + 2b m + c; 2b m has 50 bits
+    const two x1 = two_prod(dp_[2], m * m);
+    const double x[4] = {x1.hi, x1.lo, dp_[1] * m, dp_[0]};
+    return sum2_sign<4>(x);
+  }
+
+  int ddp_sum(double m) const {  // 6a m (52 bits) + 2b: the sign of a rounded sum of two
+    const double v = ddp_[1] * m + ddp_[0];
+    return (v > 0.0) - (v < 0.0);
+  }
+
+  // q(m) = 8a^2 m^3 + 8ab m^2 + 2(b^2 + ac) m + (bc - ad), from the exact
+  // products a^2, ab, b^2, ac, bc, ad.
+  int q_sum(double m) const {
+    const double a = fa_, b = fb_, c = fc_, d = fd_;
+    const double m2 = m * m;
+    const two m3 = two_prod(m2, m);
+    const double a8 = 8.0 * (a * a);
+    const two x1 = two_prod(a8, m3.hi);
+    const two x2 = two_prod(a8, m3.lo);
+    const two x3 = two_prod(8.0 * (a * b), m2);
+    const two x4 = two_prod(2.0 * (b * b), m);
+    const two x5 = two_prod(2.0 * (a * c), m);
+    const double x[12] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo, x4.hi, x4.lo, x5.hi, x5.lo, b * c, -(a * d)};
+    return sum2_sign<12>(x);
+  }
+
   // disc_ from the ten exact parts of the discriminant (two_prod of exact
   // products of two floats), summed by sum2: |r - disc| <= u |disc| +
   // gamma_9^2 sum|x_i|, and gamma_9^2 < 2^-99.
@@ -200,7 +258,8 @@ class cubic_signs {
   // (m^2 has at most 50 bits), s = fl(t + P), w = fl(t fl(s s)) and
   // R = fl(w - D):  |R - exact| <= u |R| + gamma_4 |t| (t + P)^2
   // + |t| e_P (2 |t + P| + e_P) + e_D, and gamma_4 |t| (t + P)^2 is below
-  // 4.001 u |w|, |t + P| below 1.001 |s| (docs/exact.md).
+  // 4.001 u |w|, |t + P| below 1.001 |s|; 2^-1000 (1 + |t|) covers an
+  // underflow of s s (then multiplied by t) or of w (docs/exact.md).
   int resolvent_filter(double m) {
     if (res_level_ != disc_level_) {
       res_level_ = disc_level_;
@@ -215,7 +274,7 @@ class cubic_signs {
     const double ep = pn_.e;
     const double bound =
         ((((0x1p-53 * std::fabs(r) + 0x1.01p-51 * std::fabs(w)) + std::fabs(t) * (ep * (2.002 * std::fabs(s) + ep))) +
-          dn_.e) + bd_eta) * bd_widen;
+          dn_.e) + bd_eta * (1.0 + std::fabs(t))) * bd_widen;
     if (r > bound) return 1;
     if (r < -bound) return -1;
     return 0;
@@ -275,9 +334,9 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
     }
     auto side1 = [&](double m) { return big.rational_side(1, m); };
     const part x1 = round_part(side1, 0.0);
-    // The double root x0 twice and the simple one x1, ascending; rounding is
-    // monotone, so the rounded values sort as the roots do.
-    if (x0.f <= x1.f) {
+    // The double root x0 twice and the simple one x1, ascending by their
+    // exact values (the rounded ones may tie, as -0 and +0 do).
+    if (big.rational_order() > 0) {
       put_real(out, 0, x0);
       put_real(out, 1, x0);
       put_real(out, 2, x1);

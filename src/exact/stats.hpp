@@ -1,8 +1,8 @@
 // stats: how often each escalation level is taken, for the benchmark.
 //
 // Counters per thread, reset and read by the caller; the engine only adds.
-// filter: point signs decided in double; exact: point signs that needed
-// GMP; disc_sum / disc_gmp: discriminant signs decided by the compensated
+// filter: point signs decided in double; sum: point signs decided by the
+// compensated sum of exact parts; exact: point signs that needed GMP; disc_sum / disc_gmp: discriminant signs decided by the compensated
 // sum of its exact terms / by GMP; value_sum / value_gmp: the
 // discriminant's value sharpened (sum, GMP) to place an imaginary part;
 // searches: roots whose guess was wrong or unconfirmed (more than two
@@ -17,6 +17,7 @@ namespace qubic::exact {
 struct counters {
   std::uint64_t cubics = 0;
   std::uint64_t filter = 0;
+  std::uint64_t sum = 0;
   std::uint64_t exact = 0;
   std::uint64_t disc_sum = 0;
   std::uint64_t disc_gmp = 0;
