@@ -91,7 +91,13 @@ int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
   connection conn;
   connect_failure cf;
   if (!connect(files.results, files.test, conn, cf)) {
-    fail.io(cf.path, cf.action, cf.error);
+    if (cf.same_as != nullptr) {
+      fail.set = true;
+      std::snprintf(fail.text, sizeof fail.text, "qubic: %s: %s %s: the input would be overwritten\n", cf.path,
+                    cf.action, cf.same_as);
+    } else {
+      fail.io(cf.path, cf.action, cf.error);
+    }
     const ssize_t ignored = ::write(err_fd, fail.text, std::strlen(fail.text));
     (void)ignored;  // nothing is left to tell a failing error stream
     return 1;

@@ -2,6 +2,9 @@
 #include "call/connect.hpp"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,29 +22,51 @@ bool fail(connect_failure& f, const char* path, const char* action, int error) {
   return false;
 }
 
-// Closes the result file and removes it if this run created it.
-void give_up_results(int fd, bool created, const char* path) {
-  ::close(fd);
-  if (created) ::unlink(path);
+// The result file as opened, and what to remove if the run gives up: the
+// name itself when this call created it, or the file a dangling symlink
+// pointed to when this call created that (its absolute name, taken while it
+// exists).
+struct results_file {
+  int fd = -1;
+  bool created = false;
+  std::string made_through_link;
+};
+
+// Closes the result file and removes what this call created.
+void give_up_results(const results_file& r, const char* path) {
+  ::close(r.fd);
+  if (r.created) ::unlink(path);
+  if (!r.made_through_link.empty()) ::unlink(r.made_through_link.c_str());
+}
+
+// Opens path for writing without emptying it.
+int open_results(const char* path, results_file& r) {
+  r.created = true;
+  r.fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, file_mode);
+  if (r.fd >= 0 || errno != EEXIST) return r.fd;
+  r.created = false;
+  r.fd = ::open(path, O_WRONLY | O_CLOEXEC);
+  if (r.fd >= 0 || errno != ENOENT) return r.fd;
+  // A dangling symlink: writing through it makes its target, which a failed
+  // run must remove again.
+  r.fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, file_mode);
+  if (r.fd < 0 && errno == EEXIST) r.fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, file_mode);
+  if (r.fd < 0) return r.fd;
+  char real[PATH_MAX];
+  if (::realpath(path, real) != nullptr) r.made_through_link = real;
+  return r.fd;
 }
 
 }  // namespace
 
 bool connect(const char* results_path, const char* test_path, connection& c, connect_failure& f) {
-  bool created = true;
-  int results = ::open(results_path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, file_mode);
-  if (results < 0 && errno == EEXIST) {
-    // It exists (or is a dangling symlink, whose target O_CREAT makes): open
-    // it as it stands, without emptying it yet.
-    created = false;
-    results = ::open(results_path, O_WRONLY | O_CREAT | O_CLOEXEC, file_mode);
-  }
-  if (results < 0) return fail(f, results_path, "cannot open for writing", errno);
+  results_file results;
+  if (open_results(results_path, results) < 0) return fail(f, results_path, "cannot open for writing", errno);
 
   const int test = ::open(test_path, O_RDONLY | O_CLOEXEC);
   if (test < 0) {
     const int error = errno;
-    give_up_results(results, created, results_path);
+    give_up_results(results, results_path);
     return fail(f, test_path, "cannot open", error);
   }
   // A directory opens for reading, but no record can come from it.
@@ -50,27 +75,36 @@ bool connect(const char* results_path, const char* test_path, connection& c, con
   if (test_error != 0) {
     const int error = test_error;
     ::close(test);
-    give_up_results(results, created, results_path);
+    give_up_results(results, results_path);
     return fail(f, test_path, "cannot read", error);
   }
 
-  // Only a regular file is emptied: a terminal, a pipe or a device such as
-  // /dev/null has nothing to truncate and ftruncate would fail on it.
   struct stat rs;
-  if (::fstat(results, &rs) != 0) {
+  if (::fstat(results.fd, &rs) != 0) {
     const int error = errno;
     ::close(test);
-    give_up_results(results, created, results_path);
+    give_up_results(results, results_path);
     return fail(f, results_path, "cannot open for writing", error);
   }
-  if (S_ISREG(rs.st_mode) && ::ftruncate(results, 0) != 0) {
+  // One file under both names (a symlink or a hard link): emptying the result
+  // file would destroy the input.  Checked on the open descriptors, so the
+  // names cannot change in between, and before anything is truncated.
+  if (rs.st_dev == ts.st_dev && rs.st_ino == ts.st_ino) {
+    ::close(test);
+    give_up_results(results, results_path);
+    f.same_as = test_path;
+    return fail(f, results_path, "is the same file as", 0);
+  }
+  // Only a regular file is emptied: a terminal, a pipe or a device such as
+  // /dev/null has nothing to truncate and ftruncate would fail on it.
+  if (S_ISREG(rs.st_mode) && ::ftruncate(results.fd, 0) != 0) {
     const int error = errno;
     ::close(test);
-    give_up_results(results, created, results_path);
+    give_up_results(results, results_path);
     return fail(f, results_path, "cannot truncate", error);
   }
 
-  c.results = results;
+  c.results = results.fd;
   c.test = test;
   return true;
 }

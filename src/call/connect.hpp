@@ -9,11 +9,13 @@ struct connection {
   int test = -1;     // open for reading, not a directory
 };
 
-// Why connecting failed: the file, what was being done, errno.
+// Why connecting failed: the file, what was being done, errno; or, when
+// same_as is set, that path and same_as are one file (error is then 0).
 struct connect_failure {
   const char* path = nullptr;
   const char* action = nullptr;
   int error = 0;
+  const char* same_as = nullptr;
 };
 
 // Connects results_path for writing first, then test_path for reading, and
@@ -24,7 +26,11 @@ struct connect_failure {
 // opened without truncation and truncated (ftruncate, regular files only)
 // once the coefficient file is open.  A result file that this call created
 // (O_EXCL tells) is removed again when the coefficient file cannot be opened
-// or is a directory, so a failed run leaves no empty file behind.
+// or is a directory, so a failed run leaves no empty file behind; so is a
+// file it created through a dangling symlink.
+//
+// When both names lead to one file (a symlink or a hard link, same device
+// and inode), nothing is truncated: returns false with f.same_as set.
 //
 // Returns true with both descriptors in c (close-on-exec; the caller closes
 // them).  Returns false with f filled and nothing left open; c is untouched.

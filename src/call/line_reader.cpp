@@ -35,7 +35,30 @@ bool line_reader::fill() {
   }
 }
 
+// Drops the rest of a line whose record was already returned.  False on a
+// read error; the end of the input ends the line too.
+bool line_reader::skip_rest() {
+  for (;;) {
+    if (pos_ == len_) {
+      if (!fill()) return false;
+      if (len_ == 0) break;
+    }
+    const char* begin = buffer_.get() + pos_;
+    const void* nl = std::memchr(begin, '\n', len_ - pos_);
+    if (nl != nullptr) {
+      pos_ += static_cast<std::size_t>(static_cast<const char*>(nl) - begin) + 1;
+      break;
+    }
+    pos_ = len_;
+  }
+  skipping_ = false;
+  return true;
+}
+
 line_reader::status line_reader::next(char* rec) {
+  // An error here belongs to the line already returned: line_ stays.
+  if (skipping_ && !skip_rest()) return status::error;
+
   // The common case: the whole line, with its '\n', is in the buffer.  It
   // goes straight to rec.
   if (pos_ < len_) {
@@ -57,12 +80,14 @@ line_reader::status line_reader::next(char* rec) {
     }
   }
 
-  // A line that continues past the buffer, or the end of the input.
-  // One column more than kept, to see a '\r' right after column `width`
-  // that ends the line, and whether the line is longer than that.
+  // A line that continues past the buffer, or the end of the input.  One
+  // column more than kept: a '\r' in column width + 1 that ends the line is
+  // dropped, one that does not is data.  Either way, once width + 1 columns
+  // are in, the record is its first `width` columns: it is returned at once
+  // and the rest of the line is skipped by the next call, so an endless line
+  // (/dev/zero) still yields its record, and its verdict, right away.
   char kept[width + 1];
   std::size_t nkept = 0;
-  bool longer = false;  // the line has more than width + 1 characters
   bool started = false;
 
   for (;;) {
@@ -78,23 +103,25 @@ line_reader::status line_reader::next(char* rec) {
     }
     started = true;
     const char* begin = buffer_.get() + pos_;
-    const std::size_t avail = len_ - pos_;
-    const void* nl = std::memchr(begin, '\n', avail);
-    const std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : avail;
     const std::size_t room = sizeof kept - nkept;
-    if (take > room) longer = true;
-    const std::size_t copy = take < room ? take : room;
-    std::memcpy(kept + nkept, begin, copy);
-    nkept += copy;
+    const std::size_t look = len_ - pos_ < room ? len_ - pos_ : room;
+    const void* nl = std::memchr(begin, '\n', look);
+    const std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : look;
+    std::memcpy(kept + nkept, begin, take);
+    nkept += take;
     pos_ += take;
     if (nl) {
       ++pos_;
       break;
     }
+    if (nkept == sizeof kept) {
+      skipping_ = true;
+      break;
+    }
   }
 
   ++line_;
-  if (!longer && nkept > 0 && kept[nkept - 1] == '\r') --nkept;
+  if (nkept <= width && nkept > 0 && kept[nkept - 1] == '\r') --nkept;
   const std::size_t used = nkept < width ? nkept : width;
   std::memcpy(rec, kept, used);
   std::memset(rec + used, ' ', width - used);

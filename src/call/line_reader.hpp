@@ -12,7 +12,10 @@ namespace qubic::call {
 //
 // Reads with read(2) into one buffer allocated at construction, so memory is
 // bounded whatever the input: a line of any length, with or without newline,
-// passes through the buffer and only its first columns are kept.
+// passes through the buffer and only its first columns are kept.  A record
+// is returned as soon as its columns are known; the rest of a long line is
+// skipped by the next call, so an endless line yields its record (and the
+// caller's verdict on it) without waiting for an end that never comes.
 class line_reader {
  public:
   static constexpr std::size_t width = 64;
@@ -31,14 +34,16 @@ class line_reader {
   // blanks.  Bytes are passed as they are (a tab or a NUL stays in place for
   // the field reader to refuse).
   // On `end` (no further byte) and `error` (read(2) failed, errno in
-  // error()): rec is untouched.
+  // error()): rec is untouched.  A long line's rest is read, and dropped, by
+  // the call after the one that returned its record.
   //
   // Example: the bytes "1.0\r\nx" give the record "1.0" + 61 blanks, then
   // "x" + 63 blanks, then end.
   status next(char* rec);
 
   // Number of the line last returned as a record, from 1; 0 before the first.
-  // On `error`, the number of the line being read.
+  // On `error`, the number of the line being read (the last one returned
+  // when the error came while skipping its rest).
   std::uint64_t line() const { return line_; }
 
   // errno of the failed read after `error`, else 0.
@@ -46,6 +51,7 @@ class line_reader {
 
  private:
   bool fill();
+  bool skip_rest();
 
   int fd_;
   std::size_t capacity_;
@@ -53,6 +59,7 @@ class line_reader {
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   bool eof_ = false;
+  bool skipping_ = false;  // the last record's line goes on past its columns
   std::uint64_t line_ = 0;
   int error_ = 0;
 };

@@ -9,12 +9,15 @@
 
 #include "call/args.hpp"
 #include "call/batch.hpp"
+#include "call/std_fds.hpp"
 
 #ifndef QUBIC_VERSION
 #error "QUBIC_VERSION must be defined by the build"
 #endif
 
 int main(int argc, char** argv) {
+  // Before any file is opened: results6 must never become descriptor 1 or 2.
+  if (!qubic::call::open_std_fds("qubic")) return 1;
   const qubic::call::command_line cl = qubic::call::read_args(argc, argv);
   switch (cl.what) {
     case qubic::call::request::help:

@@ -65,24 +65,22 @@ TEST(Example, ShippedInputEndToEnd) {
                 std::getline(results, ib_line));
     const std::vector<double> re = numbers(re_line), im = numbers(im_line), rb = numbers(rb_line),
                               ib = numbers(ib_line);
+    const std::string shown = re_line + "\n" + im_line + "\n" + rb_line + "\n" + ib_line;
     ASSERT_TRUE(re.size() == 3 && im.size() == 3 && rb.size() == 4 && ib.size() == 4 && rb_line.size() == 64 &&
-                ib_line.size() == 64)
-        << re_line << "\n" << im_line << "\n" << rb_line << "\n" << ib_line;
+                ib_line.size() == 64) << shown;
     // Every true root is met by one written root.
     bool used[3] = {};
     for (const std::complex<double>& t : e.roots) {
       const double s = std::abs(t) + 1;
       int k = 0;
       while (k < 3 && (used[k] || !near(re[k], t.real(), s) || !near(im[k], t.imag(), s))) ++k;
-      EXPECT_LT(k, 3) << "no written root near " << t << " in\n" << re_line << "\n" << im_line;
+      EXPECT_LT(k, 3) << "no written root near " << t << " in\n" << shown;
       if (k < 3) used[k] = true;
     }
     // The reconstruction is the monic cubic: the input divided by a3.
     const double monic[] = {1, e.a2 / e.a3, e.a1 / e.a3, e.a0 / e.a3};
     const double scale = 4 * (std::fabs(monic[1]) + std::fabs(monic[2]) + std::fabs(monic[3]) + 1);
-    for (int j = 0; j < 4; ++j) {
-      EXPECT_TRUE(near(rb[j], monic[j], scale) && near(ib[j], 0.0, scale)) << rb_line << "\n" << ib_line;
-    }
+    for (int j = 0; j < 4; ++j) EXPECT_TRUE(near(rb[j], monic[j], scale) && near(ib[j], 0.0, scale)) << shown;
   }
   EXPECT_FALSE(std::getline(results, status)) << "extra line in results6: " << status;
   EXPECT_FALSE(std::getline(out, re_line)) << "extra line on standard output: " << re_line;

@@ -1,6 +1,7 @@
 // Running a program of this project in a fresh folder with arguments,
-// standard input from a file, and standard output to a file, /dev/full or a
-// pipe without reader.  The common header of the end-to-end tests: it brings
+// standard input from a file, standard output to a file, /dev/full, a pipe
+// without reader or nowhere (closed), standard error to a file or nowhere,
+// and a time limit.  The common header of the end-to-end tests: it brings
 // the POSIX, file and GoogleTest headers.
 #ifndef QUBIC_TESTS_E2E_RUN_HPP
 #define QUBIC_TESTS_E2E_RUN_HPP
@@ -24,13 +25,20 @@ struct run_result {
   std::string err;  // standard error
 };
 
-enum class sink { file, dev_full, closed_pipe };
+enum class sink { file, dev_full, closed_pipe, closed };
+
+// Which standard descriptors the program starts without.
+enum closed_fds : unsigned { none_closed = 0, in_closed = 1, err_closed = 4 };
+
+// A program still running after this many seconds is killed (SIGALRM): a
+// hang fails its test instead of the whole run.
+constexpr unsigned time_limit = 20;
 
 // The folder the program runs in; its standard streams are kept in another.
 class run_dir : public temp_dir {
  public:
   run_result run(const char* exe, std::vector<std::string> args = {}, const std::string& input = "",
-                 sink to = sink::file) const {
+                 sink to = sink::file, unsigned closed = none_closed) const {
     const std::string in = io_ / "stdin", out = io_ / "stdout", err = io_ / "stderr", dir = path().string();
     write_file(in, input);
     std::vector<char*> argv{const_cast<char*>(exe)};
@@ -49,6 +57,13 @@ class run_dir : public temp_dir {
           ::chdir(dir.c_str()) != 0) {
         ::_exit(126);
       }
+      for (const int fd : {i, o, e}) {
+        if (fd > 2) ::close(fd);
+      }
+      if ((closed & in_closed) != 0) ::close(0);
+      if (to == sink::closed) ::close(1);
+      if ((closed & err_closed) != 0) ::close(2);
+      ::alarm(time_limit);  // survives exec
       ::execv(exe, argv.data());
       ::_exit(127);
     }

@@ -19,6 +19,7 @@
 #include <qubic/exact.hpp>
 #include <qubic/solve.hpp>
 
+#include "call/std_fds.hpp"
 #include "line.hpp"
 #include "number.hpp"
 #include "report.hpp"
@@ -176,6 +177,9 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard output is an error; a closed standard input reads as
+  // empty and a closed standard error loses the messages, not the status.
+  if (!qubic::call::open_std_fds("qubic-solve")) return 1;
   int status = run(argc, argv);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "qubic-solve: writing standard output: %s\n", std::strerror(errno));
