@@ -12,6 +12,8 @@
 #                  (default bench/make-test6.py: the reference input)
 #     -d DIR       where the input is kept (default bench/data, git-ignored);
 #                  it is made once per generator and N, then reused
+#     -x           also run `qubic --exact` (the exact engine) in the same
+#                  run, and print its records per CPU second over qubic's
 #     -h           this help
 #
 # Prints, per program: CPU time (user + system), records per second of CPU
@@ -27,8 +29,9 @@ runs=3
 exe=$root/build/src/qubic
 generator=$root/bench/make-test6.py
 data=$root/bench/data
+exact=0
 usage() { sed -n '2,/^$/s/^# \{0,1\}//p' "$0"; }
-while getopts ":n:c:r:e:g:d:h" opt; do
+while getopts ":n:c:r:e:g:d:xh" opt; do
   case $opt in
     n) records=$OPTARG ;;
     c) cg_records=$OPTARG ;;
@@ -36,6 +39,7 @@ while getopts ":n:c:r:e:g:d:h" opt; do
     e) exe=$OPTARG ;;
     g) generator=$OPTARG ;;
     d) data=$OPTARG ;;
+    x) exact=1 ;;
     h) usage; exit 0 ;;
     :) echo "batch-throughput: -$OPTARG needs a value (-h for help)" >&2; exit 2 ;;
     *) echo "batch-throughput: unknown option -$OPTARG (-h for help)" >&2; exit 2 ;;
@@ -108,8 +112,10 @@ instructions() {
 }
 
 read -r q_cpu q_rss < <(best "$exe")
+((exact)) && read -r x_cpu x_rss < <(best "$exe" --exact)
 read -r c_cpu c_rss < <(best cat test6)
 q_ins=$(instructions "$exe")
+((exact)) && x_ins=$(instructions "$exe" --exact)
 c_ins=$(instructions cat test6)
 
 echo "input: $records records, $(($(stat -c %s "$input") / 1000000)) MB, $(basename "$generator") seed 6"
@@ -123,4 +129,9 @@ row() {
     printf "%-8s %10.3f %16s %14s %22s\n", p, cpu, rate, mem, ins }'
 }
 row qubic "$q_cpu" "$q_rss" "$q_ins"
+((exact)) && row exact "$x_cpu" "$x_rss" "$x_ins"
 row cat "$c_cpu" "$c_rss" "$c_ins"
+if ((exact)); then
+  awk -v q="$q_cpu" -v x="$x_cpu" 'BEGIN {
+    printf "qubic --exact: %s of the records per CPU second of qubic\n", (x > 0 ? sprintf("%.2f", q / x) : "inf") }'
+fi

@@ -5,6 +5,17 @@
     tools/accuracy.py --solver ... --family nearmultiple --count 5000 --seed 7
     tools/accuracy.py --solver ... --guard            # CI: exit 1 on a wrong root
     tools/accuracy.py --solver ... --json out.json
+    tools/accuracy.py --solver ... --engine all --table   # a row per engine
+
+Engines (--engine, repeatable; default qubic):
+    qubic   qubic-solve --csv, the solver;
+    exact   qubic-solve --csv --exact, the exact engine;
+    numpy   numpy.roots in double precision on the same single-precision
+            coefficients, every root rounded to single.  numpy gives no
+            flags: every finite root gets flag 1 (an infinite one -3), and a
+            cubic is solved when numpy returns three finite roots (finite
+            coefficients, a nonzero leading one).  A root that underflows to
+            0 still counts: numpy does not know.
 
 For every family (default: all of tools/gencubics.py) the tool generates the
 seeded cubics, feeds them to `qubic-solve --csv` on standard input and reads
@@ -38,6 +49,19 @@ roots within 1e-2 (a true root left out, another one given twice) counts as
 "missed root".  A flag-1 root on a cubic with a non-finite coefficient, or on
 a nonzero constant polynomial, is wrong but trusted too.
 
+Error in ulps.  Each part x (real, imaginary) of a computed root is also
+compared with the same part t of its nearest true root, in units of the
+gap between x and the next single towards t:  |x - t| / |next(x, t) - x|.
+x is the single nearest t (correctly rounded) exactly when this is at most
+1/2 (at 1/2, t is a midpoint and ties go to even, not checked here); an
+infinite x is right when t lies at or beyond the overflow threshold
+2^128 - 2^103 with its sign.  The report gives the largest value over the
+flag-1 roots ("ulps max") and counts the roots beyond 1/2 ("over half an
+ulp"); for the exact engine the written roots with flag -3 (correctly
+rounded, but overflowing, subnormal or rounded to zero) are checked and
+counted too, and every such root is an offender, so --guard fails on it.  The true parts come
+from 320-bit arithmetic, so a computed 1/2 + 2^-60 is still read as a tie.
+
 Conditioning.  For each true root t the tool estimates how far t moves when
 every coefficient a_k is perturbed by a relative amount u (half an ulp, the
 rounding of the coefficients themselves):  with S = sum_k |a_k| |t|^k and
@@ -50,7 +74,8 @@ report gives that ratio (median, 99th percentile, maximum) and the largest
 error among the roots with cond <= 16.
 
 Exit status: 0; 1 with --guard when any family has a wrong-but-trusted root
-or a missed root; 2 on a usage error or an unreadable solver output.
+or a missed root (for the exact engine also a flag-1 root beyond half an
+ulp); 2 on a usage error or an unreadable solver output.
 """
 import argparse
 import json
@@ -123,6 +148,33 @@ def parse_csv(text):
             raise CsvError("line %d: empty coefficient: %r" % (n, line))
         rows.append((coefs, flags, tuple(roots)))
     return rows
+
+
+def numpy_rows(cubics):
+    """Rows in the solver's CSV shape, from numpy.roots rounded to single
+    (see the module notes for its flags)."""
+    rows = []
+    for c in cubics:
+        flags, roots = [-6, -6, -6], [None, None, None]
+        if all(math.isfinite(x) for x in c) and c[0] != 0.0:
+            for k, z in enumerate(np.roots(np.array(c, dtype=np.float64))):
+                z = complex(f32(z.real), f32(z.imag))
+                roots[k] = z
+                flags[k] = 1 if math.isfinite(z.real) and math.isfinite(z.imag) else -3
+        rows.append((c, tuple(flags), tuple(roots)))
+    return rows
+
+
+ENGINES = ("qubic", "exact", "numpy")
+ENGINE_LABEL = {"qubic": "qubic", "exact": "qubic --exact", "numpy": "numpy.roots"}
+
+
+def engine_rows(engine, solver, cubics, input_format="csv", extra_args=()):
+    """The rows of one engine on the cubics."""
+    if engine == "numpy":
+        return numpy_rows(cubics)
+    args = list(extra_args) + (["--exact"] if engine == "exact" else [])
+    return run_solver(solver, cubics, input_format, args)
 
 
 def run_solver(solver, cubics, input_format="csv", extra_args=()):
@@ -315,6 +367,42 @@ def cond_units(c, t):
 # ---------------------------------------------------------------------------
 # the analysis
 
+HALF_ULP_SLACK = mp.mpf(2) ** -60    # the true parts' own error is far below
+
+
+OVERFLOW = mp.mpf(2) ** 128 - mp.mpf(2) ** 103  # from here on, to nearest is infinite
+
+
+def ulps(x, t):
+    """|x - t| in units of the gap from the single x to the next single
+    towards the true value t (mpf); 0 when they are equal.  Beyond the
+    largest single the gap is taken as 2^104, the last one in range.  An
+    infinite x is right (0) for a t of its sign at or beyond OVERFLOW, else
+    infinitely wrong."""
+    if math.isinf(x):
+        return mp.mpf(0) if (x > 0) == (t > 0) and abs(t) >= OVERFLOW else mp.inf
+    d = mp.mpf(x) - t
+    if d == 0:
+        return mp.mpf(0)
+    with np.errstate(over="ignore"):
+        nxt = float(np.nextafter(np.float32(x), np.float32(math.inf if d < 0 else -math.inf)))
+    gap = abs(nxt - x) if math.isfinite(nxt) else 2.0 ** 104
+    return abs(d) / gap
+
+
+def _part_distance(z, t):
+    """How far the computed root z (parts possibly infinite) is from the
+    true root t, part by part, relative to |t|: for picking its true root."""
+    scale = max(abs(t), FLT_MIN)
+    d = 0
+    for x, tp in ((z.real, t.real), (z.imag, t.imag)):
+        if math.isinf(x):
+            d += 0 if ulps(x, tp) == 0 else mp.inf
+        else:
+            d += abs(mp.mpf(x) - tp) / scale
+    return d
+
+
 def _rel(z, t):
     zt = mp.mpc(z.real, z.imag)
     d = abs(zt - t)
@@ -327,16 +415,22 @@ def _pctl(v, q):
     return float(np.percentile(np.array(v, dtype=np.float64), q))
 
 
-def analyse(rows, cubics=None):
+_TRUE = {}  # true roots by coefficients: the engines share their cubics
+
+
+def analyse(rows, cubics=None, rounded=False):
     """Figures and offending cubics for one family.
 
     rows: (coefs, flags, roots) as from parse_csv; the coefficients of each
     row are the cubic whose true roots are computed.  cubics: the generated
-    cubics, only to count rows whose echoed coefficients differ."""
+    cubics, only to count rows whose echoed coefficients differ.  rounded:
+    the engine claims correctly rounded flag-1 roots, and a root beyond
+    half an ulp is an offender."""
     coefs_all = [r[0] for r in rows]
     starts = companion_starts(coefs_all)
     errs, conds, ratios, small_cond_errs = [], [], [], []
-    solved = wrong = missed = trusted = 0
+    solved = wrong = missed = trusted = over_half = 0
+    ulps_max = None
     echo_mismatch = 0
     offenders = []
     flag_counts = {}
@@ -350,10 +444,13 @@ def analyse(rows, cubics=None):
         if all(f == 1 for f in flags):
             solved += 1
         ones = [k for k in range(3) if flags[k] == 1]
-        if not ones:
+        threes = [k for k in range(3) if flags[k] == -3] if rounded else []
+        if not ones and not threes:
             continue
-        tr = true_roots(c, starts.get(i))
-        bad = []
+        if c not in _TRUE:
+            _TRUE[c] = true_roots(c, starts.get(i))
+        tr = _TRUE[c]
+        bad, unrounded = [], []
         for k in ones:
             z = roots[k]
             trusted += 1
@@ -370,6 +467,12 @@ def analyse(rows, cubics=None):
             e = [_rel(z, t) for t in tr]
             j = min(range(len(tr)), key=e.__getitem__)
             err = e[j]
+            ue = max(ulps(z.real, tr[j].real), ulps(z.imag, tr[j].imag))
+            ulps_max = float(ue) if ulps_max is None else max(ulps_max, float(ue))
+            if ue > mp.mpf(0.5) + HALF_ULP_SLACK:
+                over_half += 1
+                if rounded:
+                    unrounded.append((k, "%.6g ulps from the true value: not correctly rounded" % ue))
             cond = cond_units(c, tr[j])
             errs.append(err)
             conds.append(cond)
@@ -382,11 +485,22 @@ def analyse(rows, cubics=None):
                 small_cond_errs.append(err)
             if err > limit:
                 bad.append((k, "relative error %.3g, cond %.3g (units of 2^-24)" % (err, cond)))
+        for k in threes if isinstance(tr, list) and tr else ():
+            z = roots[k]
+            if z is None:
+                unrounded.append((k, "flag -3 without a written root"))
+                continue
+            t = min(tr, key=lambda t: _part_distance(z, t))
+            ue = max(ulps(z.real, t.real), ulps(z.imag, t.imag))
+            if ue > mp.mpf(0.5) + HALF_ULP_SLACK:
+                over_half += 1
+                unrounded.append((k, "flag -3, %.6g ulps from the true value: not correctly rounded" % ue))
         wrong += len(bad)
         if (len(ones) == 3 and not bad and isinstance(tr, list) and len(tr) == 3
                 and not _one_to_one(roots, tr, limit)):
             missed += 1
             bad.append((None, "a true root is left out (no one-to-one pairing within 1e-2)"))
+        bad += unrounded
         if bad:
             offenders.append({"coefs": [gencubics.shortest(x) for x in c],
                               "flags": list(flags),
@@ -407,6 +521,8 @@ def analyse(rows, cubics=None):
         "ratio_median": _pctl(ratios, 50), "ratio_p99": _pctl(ratios, 99),
         "ratio_max": max(ratios) if ratios else None,
         "err_max_small_cond": max(small_cond_errs) if small_cond_errs else None,
+        "ulps_max": ulps_max,
+        "over_half_ulp": over_half,
         "wrong_but_trusted": wrong,
         "missed_root": missed,
         "echo_mismatch": echo_mismatch,
@@ -438,12 +554,44 @@ def _fmt(x):
 
 def summary_line(fam, s):
     return ("%-13s n=%-6d solved=%5.1f%%  err med/p99/max=%s/%s/%s  cond med=%s  "
-            "err/cond med/p99/max=%s/%s/%s  maxerr(cond<=%g)=%s  wrong-trusted=%d  missed=%d"
+            "err/cond med/p99/max=%s/%s/%s  maxerr(cond<=%g)=%s  ulps max=%s  "
+            "over-half-ulp=%d  wrong-trusted=%d  missed=%d"
             % (fam, s["cubics"], 100.0 * (s["solved_share"] or 0.0),
                _fmt(s["err_median"]), _fmt(s["err_p99"]), _fmt(s["err_max"]),
                _fmt(s["cond_median"]), _fmt(s["ratio_median"]), _fmt(s["ratio_p99"]),
                _fmt(s["ratio_max"]), SMALL_COND, _fmt(s["err_max_small_cond"]),
-               s["wrong_but_trusted"], s["missed_root"]))
+               _fmt(s["ulps_max"]), s["over_half_ulp"], s["wrong_but_trusted"],
+               s["missed_root"]))
+
+
+def _readme_num(x):
+    """Three significant digits, thousands separated: 0.71, 29.6, 2,060."""
+    if x is None:
+        return "-"
+    if x == 0 or math.isinf(x):
+        return _fmt(x)
+    t = "%.3g" % x
+    if "e" in t or abs(x) >= 1000:
+        return "{:,}".format(int(float(t))) if abs(x) < 1e15 else t
+    return t
+
+
+def table(results, engines, fams):
+    """The figures as a Markdown table, a row per family and engine."""
+    lines = ["| family | engine | solved | error median / p99 / max | ulps max | cond median "
+             "| error/cond p99 / max | wrong |",
+             "|---|---|---|---|---|---|---|---|"]
+    for fam in fams:
+        for e in engines:
+            s = results[e][fam]
+            lines.append("| %s | %s | %.1f%% | %s / %s / %s | %s | %s | %s / %s | %d |"
+                         % (fam, ENGINE_LABEL[e], 100.0 * (s["solved_share"] or 0.0),
+                            _readme_num(s["err_median"]), _readme_num(s["err_p99"]),
+                            _readme_num(s["err_max"]),
+                            "-" if s["ulps_max"] is None else "%.3g" % s["ulps_max"],
+                            _readme_num(s["cond_median"]), _readme_num(s["ratio_p99"]),
+                            _readme_num(s["ratio_max"]), s["wrong_but_trusted"]))
+    return "\n".join(lines)
 
 
 def main(argv=None):
@@ -451,6 +599,8 @@ def main(argv=None):
     ap.add_argument("--solver", required=True, help="path of qubic-solve")
     ap.add_argument("--family", action="append", choices=gencubics.ALL_FAMILIES,
                     help="family to run (repeatable; default: all)")
+    ap.add_argument("--engine", action="append", choices=ENGINES + ("all",),
+                    help="engine to run (repeatable; default: qubic; all: every one)")
     ap.add_argument("--count", type=int, default=2000, help="cubics per family")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--solver-arg", action="append", default=[],
@@ -458,47 +608,59 @@ def main(argv=None):
     ap.add_argument("--input-format", default="csv", choices=("csv", "test6"),
                     help="how the cubics are written to the solver's input")
     ap.add_argument("--guard", action="store_true",
-                    help="exit 1 if a family has a wrong-but-trusted or missed root")
+                    help="exit 1 if a family has a wrong-but-trusted or missed root "
+                         "(numpy is not guarded)")
+    ap.add_argument("--table", action="store_true",
+                    help="end with a Markdown table, a row per family and engine")
     ap.add_argument("--json", help="write the figures to this file")
     ap.add_argument("--max-offenders", type=int, default=20,
                     help="offending cubics printed per family")
     a = ap.parse_args(argv)
     fams = a.family or list(gencubics.ALL_FAMILIES)
-    results = {}
+    engines = a.engine or ["qubic"]
+    engines = list(ENGINES) if "all" in engines else list(dict.fromkeys(engines))
+    results = {e: {} for e in engines}
     failed = False
     t0 = time.time()
     print("errors in units of 2^-24 relative; cond = relative root move per 2^-24 "
-          "coefficient perturbation, same units")
+          "coefficient perturbation, same units; ulps: of the float result, per part")
     for fam in fams:
         cubics = list(gencubics.cubics(fam, a.count, a.seed))
-        try:
-            rows = run_solver(a.solver, cubics, a.input_format, a.solver_arg)
-        except (CsvError, OSError) as e:
-            print("accuracy.py: %s: %s" % (fam, e), file=sys.stderr)
-            return 2
-        s = analyse(rows, cubics if a.input_format == "csv" else None)
-        s["family"] = fam
-        s["seed"] = a.seed
-        print(summary_line(fam, s))
-        print("  flags: " + "  ".join("%s:%d" % kv for kv in s["flag_counts"].items()))
-        if s["echo_mismatch"]:
-            print("  warning: %d rows echo coefficients other than the ones sent"
-                  % s["echo_mismatch"])
-        if s["offenders"]:
-            failed = True
-            for o in s["offenders"][:a.max_offenders]:
-                print("  %s  flags %s  roots %s  true %s  -- %s"
-                      % (" ".join(o["coefs"]), o["flags"], o["roots"], o["true"],
-                         "; ".join(o["why"])))
-            if len(s["offenders"]) > a.max_offenders:
-                print("  ... %d more" % (len(s["offenders"]) - a.max_offenders))
-        sys.stdout.flush()
-        results[fam] = s
+        for engine in engines:
+            try:
+                rows = engine_rows(engine, a.solver, cubics, a.input_format, a.solver_arg)
+            except (CsvError, OSError) as e:
+                print("accuracy.py: %s: %s" % (fam, e), file=sys.stderr)
+                return 2
+            s = analyse(rows, cubics if a.input_format == "csv" else None,
+                        rounded=engine == "exact")
+            s["family"] = fam
+            s["engine"] = engine
+            s["seed"] = a.seed
+            print(summary_line(fam if len(engines) == 1 else "%s %s" % (fam, ENGINE_LABEL[engine]), s))
+            print("  flags: " + "  ".join("%s:%d" % kv for kv in s["flag_counts"].items()))
+            if s["echo_mismatch"]:
+                print("  warning: %d rows echo coefficients other than the ones sent"
+                      % s["echo_mismatch"])
+            if s["offenders"]:
+                failed = failed or engine != "numpy"
+                for o in s["offenders"][:a.max_offenders]:
+                    print("  %s  flags %s  roots %s  true %s  -- %s"
+                          % (" ".join(o["coefs"]), o["flags"], o["roots"], o["true"],
+                             "; ".join(o["why"])))
+                if len(s["offenders"]) > a.max_offenders:
+                    print("  ... %d more" % (len(s["offenders"]) - a.max_offenders))
+            sys.stdout.flush()
+            results[engine][fam] = s
     print("%.1f s" % (time.time() - t0))
+    if a.table:
+        print(table(results, engines, fams))
     if a.json:
+        def strip(r):
+            return {f: {k: v for k, v in s.items() if k != "errors"} for f, s in r.items()}
         with open(a.json, "w") as fh:
-            json.dump({f: {k: v for k, v in s.items() if k != "errors"}
-                       for f, s in results.items()}, fh, indent=1)
+            json.dump(strip(results[engines[0]]) if len(engines) == 1 else
+                      {e: strip(r) for e, r in results.items()}, fh, indent=1)
     return 1 if a.guard and failed else 0
 
 

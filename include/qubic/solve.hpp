@@ -51,6 +51,12 @@ solution solve(float a3, float a2, float a1, float a0);
 // never returns.  The text is static and NUL-terminated.
 std::string_view flag_meaning(std::int32_t code);
 
+// The same for the flags of the exact engine (qubic::solve_exact in
+// qubic/exact.hpp), whose codes 1, -3 and -2 mean something else: "correctly
+// rounded" for 1; 0 and -1 read as above; "unknown flag code" for -4 .. -6,
+// which that engine never returns.
+std::string_view exact_flag_meaning(std::int32_t code);
+
 }  // namespace qubic
 
 #endif  // QUBIC_SOLVE_HPP

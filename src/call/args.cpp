@@ -1,4 +1,5 @@
-// read_args: the batch program takes no arguments but --help and --version.
+// read_args: the batch program takes no arguments but --exact, --help and
+// --version.
 #include "call/args.hpp"
 
 namespace qubic::call {
@@ -10,6 +11,11 @@ const std::string_view help =
     "every solved cubic to standard output.  For one cubic at a time, or\n"
     "to see each root's flag, use qubic-solve.\n"
     "\n"
+    "  --exact    solve with the exact engine instead: every root correctly\n"
+    "             rounded to single, the whole float range, multiple roots\n"
+    "             decided exactly; same files and formats, and a cubic is\n"
+    "             solved when all three of its roots are correctly rounded\n"
+    "             normal numbers (or exact zeros)\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n";
 
@@ -21,9 +27,12 @@ command_line read_args(int argc, const char* const* argv) {
     c.what = request::help;
   } else if (argc == 2 && first == "--version") {
     c.what = request::version;
+  } else if (argc == 2 && first == "--exact") {
+    c.exact = true;
   } else {
     c.what = request::usage_error;
-    c.bad = (first == "--help" || first == "--version") ? std::string_view(argv[2]) : first;
+    const bool known = first == "--help" || first == "--version" || first == "--exact";
+    c.bad = known ? std::string_view(argv[2]) : first;
   }
   return c;
 }

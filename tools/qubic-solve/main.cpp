@@ -3,6 +3,9 @@
 //   qubic-solve [--csv] A3 A2 A1 A0     one cubic, highest power first
 //   qubic-solve [--csv] < lines         one cubic per line
 //
+// --exact solves with the exact engine (qubic/exact.hpp) instead of the
+// solver; the output has the same shape, the flags that engine's codes.
+//
 // Exit status: 0 when every cubic was read (whatever its flags), 2 on a
 // malformed argument or line (output written so far stays), 1 when standard
 // input cannot be read or standard output cannot be written.
@@ -13,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include <qubic/exact.hpp>
 #include <qubic/solve.hpp>
 
 #include "call/std_fds.hpp"
@@ -41,6 +45,10 @@ constexpr const char* help_text =
     "\n"
     "  --csv      one header line, then one row per cubic: a3,a2,a1,a0,\n"
     "             flag1..flag3, re1,im1,re2,im2,re3,im3 (empty: not computed)\n"
+    "  --exact    use the exact engine: every root of the exact cubic, each\n"
+    "             part correctly rounded to single; flag 1 correctly rounded,\n"
+    "             -3 correctly rounded but overflowing, subnormal or rounded\n"
+    "             to zero, -2 a coefficient infinite or NaN\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
     "\n"
@@ -52,6 +60,7 @@ constexpr std::size_t max_line = 4096;
 
 struct options {
   bool csv = false;
+  bool exact = false;
   bool help = false;
   bool version = false;
 };
@@ -67,15 +76,17 @@ int fail_usage(const std::string& what) { return fail(what + " (" + usage + ")")
 
 bool put(const std::string& s) { return std::fwrite(s.data(), 1, s.size(), stdout) == s.size(); }
 
-// Solves one cubic and writes its report or row.
-bool emit(const cubic& a, bool csv, bool first) {
-  const qubic::solution s = qubic::solve(a[0], a[1], a[2], a[3]);
+// Solves one cubic with the solver or the exact engine and writes its
+// report or row.
+bool emit(const cubic& a, const options& o, bool first) {
+  const qubic::solution s =
+      o.exact ? qubic::solve_exact(a[0], a[1], a[2], a[3]) : qubic::solve(a[0], a[1], a[2], a[3]);
   std::string out;
-  if (csv) {
+  if (o.csv) {
     qubic::tool::append_csv_row(out, a, s);
   } else {
     if (!first) out += '\n';
-    qubic::tool::append_report(out, a, s);
+    qubic::tool::append_report(out, a, s, o.exact ? &qubic::exact_flag_meaning : &qubic::flag_meaning);
   }
   return put(out);
 }
@@ -96,7 +107,7 @@ got next_line(std::string& buf) {
 }
 
 // 0, 2 or 1 as in the header comment.
-int run_stdin(bool csv) {
+int run_stdin(const options& o) {
   std::string line;
   line.reserve(max_line);
   unsigned long long number = 0;
@@ -117,7 +128,7 @@ int run_stdin(bool csv) {
     const qubic::tool::line_kind k = qubic::tool::read_line(line, a, why);
     if (k == qubic::tool::line_kind::malformed) return fail(where + why);
     if (k == qubic::tool::line_kind::blank) continue;
-    if (!emit(a, csv, first)) return 1;
+    if (!emit(a, o, first)) return 1;
     first = false;
   }
 }
@@ -130,6 +141,8 @@ int run(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--csv") {
       o.csv = true;
+    } else if (arg == "--exact") {
+      o.exact = true;
     } else if (arg == "--help") {
       o.help = true;
     } else if (arg == "--version") {
@@ -157,8 +170,8 @@ int run(int argc, char** argv) {
     return fail_usage("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
   }
   if (o.csv && !put(std::string(qubic::tool::csv_header))) return 1;
-  if (count == 4) return emit(a, o.csv, true) ? 0 : 1;
-  return run_stdin(o.csv);
+  if (count == 4) return emit(a, o, true) ? 0 : 1;
+  return run_stdin(o);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ void append_term(std::string& out, float c, const char* power) {
 
 }  // namespace
 
-void append_report(std::string& out, const cubic& a, const solution& s) {
+void append_report(std::string& out, const cubic& a, const solution& s, flag_words words) {
   out += "cubic  ";
   append_real(out, a[0]);
   out += " x^3";
@@ -58,7 +58,7 @@ void append_report(std::string& out, const cubic& a, const solution& s) {
     if (f >= 0) out += ' ';
     out += std::to_string(f);
     out += "  ";
-    out += flag_meaning(f);
+    out += words(f);
     out += '\n';
   }
   out += s.solved() ? "solved: yes\n" : "solved: no\n";

@@ -14,9 +14,13 @@ namespace qubic::tool {
 // a[0] = A3, a[1] = A2, a[2] = A1, a[3] = A0, as everywhere in the tool.
 using cubic = std::array<float, 4>;
 
+// The words for a flag code: qubic::flag_meaning for the solver,
+// qubic::exact_flag_meaning for the exact engine.
+using flag_words = std::string_view (*)(std::int32_t);
+
 // Appends the report: the cubic, a table of the three roots with their
-// flags and the flags' meanings ("-" for a part the solver did not write),
-// and whether the cubic is solved.  Example for 1 -6 11 -6:
+// flags and the flags' meanings in words ("-" for a part the solver did not
+// write), and whether the cubic is solved.  Example for 1 -6 11 -6:
 //
 //   cubic  1 x^3 - 6 x^2 + 11 x - 6
 //   root   real part        imaginary part   flag
@@ -24,7 +28,7 @@ using cubic = std::array<float, 4>;
 //   2      1.9999999        0                 1  found and usable
 //   3      1.0000001        0                 1  found and usable
 //   solved: yes
-void append_report(std::string& out, const cubic& a, const solution& s);
+void append_report(std::string& out, const cubic& a, const solution& s, flag_words words = &flag_meaning);
 
 // The CSV header line, with its '\n'.
 inline constexpr std::string_view csv_header = "a3,a2,a1,a0,flag1,flag2,flag3,re1,im1,re2,im2,re3,im3\n";
