@@ -16,9 +16,9 @@
 #include <unistd.h>
 
 #include "call/connect.hpp"
-#include "call/e16_read.hpp"
-#include "call/e16_write.hpp"
-#include "call/free_write.hpp"
+#include "text/e16_read.hpp"
+#include "text/e16_write.hpp"
+#include "text/free_write.hpp"
 #include "call/line_reader.hpp"
 #include "call/out_sink.hpp"
 

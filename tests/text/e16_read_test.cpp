@@ -7,14 +7,14 @@
 // plain decimal "digits e scale" (scale = exponent minus the fraction digits,
 // or minus 8 without a point), which std::from_chars rounds once to the
 // nearest float: that is the expected value.  The field is what the readers see.
-#include "call/e16_read.hpp"
+#include "text/e16_read.hpp"
 
 #include <cmath>
 #include <limits>
 
-#include "call/e16_read_slow.hpp"
-#include "call/e16_write.hpp"
-#include "call/oracle.hpp"
+#include "text/e16_read_slow.hpp"
+#include "text/e16_write.hpp"
+#include "text/oracle.hpp"
 
 namespace qubic::call {
 namespace {
