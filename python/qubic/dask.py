@@ -131,7 +131,10 @@ def run_batch(client, test6, results6, stdout, *, block_size=1 << 22, exact=Fals
                     if nxt is None:
                         break
                     line, block = nxt
-                    pending.append(client.submit(_run_block, block, line, bool(exact), pure=False))
+                    # Scattered rather than put into the task: the block goes
+                    # straight to a worker, and the task runs where it is.
+                    data = client.scatter(block, hash=False)
+                    pending.append(client.submit(_run_block, data, line, bool(exact), pure=False))
                 if not pending:
                     break
                 r, o, message, bad_line = pending.popleft().result()

@@ -47,3 +47,8 @@ def reference_test6(count, path):
             for c in gencubics.cubics("mix", count, 6):
                 f.write(gencubics.format_line(c, "test6") + "\n")
     return pathlib.Path(path).read_bytes()
+
+
+def pytest_configure(config):
+    # Debian's distributed 2022.12 with its tornado: not ours to fix.
+    config.addinivalue_line("filterwarnings", "ignore:make_current is deprecated:DeprecationWarning")
