@@ -12,7 +12,11 @@
 namespace qubic::bench {
 
 // Kinds of cubics, as in the reference input of the throughput script.
-enum class kind { three_real, complex_pair, random_coefficients };
+// near_multiple: roots r, r (1 + e) and either r (1 + e') (near a triple
+// root) or an unrelated root, with |e|, |e'| in 1e-7 .. 1e-2: rounding the
+// coefficients to float leaves two or three roots within about 2^-12 of each
+// other, or a complex pair with a tiny imaginary part.
+enum class kind { three_real, complex_pair, random_coefficients, near_multiple };
 
 // 4096 monic-free cubics of one kind, coefficients over several decades;
 // coeffs(k) is the coefficient of x^k.  Seeded by the kind.
@@ -42,6 +46,15 @@ inline std::vector<coeffs> cubics(kind k) {
       b2 = q1 - r;
       b1 = q0 - r * q1;
       b0 = -r * q0;
+    } else if (k == kind::near_multiple) {
+      std::uniform_real_distribution<double> small(-7.0, -2.0);
+      const double r1 = unit(g) * std::pow(10.0, decade(g));
+      const double r2 = r1 * (1.0 + (unit(g) < 0 ? -1.0 : 1.0) * std::pow(10.0, small(g)));
+      const double r3 = unit(g) < 0 ? r1 * (1.0 + (unit(g) < 0 ? -1.0 : 1.0) * std::pow(10.0, small(g)))
+                                    : unit(g) * std::pow(10.0, decade(g));
+      b2 = -(r1 + r2 + r3);
+      b1 = r1 * r2 + r2 * r3 + r1 * r3;
+      b0 = -(r1 * r2 * r3);
     } else {
       b2 = unit(g) * std::pow(10.0, decade(g));
       b1 = unit(g) * std::pow(10.0, decade(g));

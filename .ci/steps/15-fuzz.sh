@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip"}
+targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact"}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUBIC_BUILD_FUZZ=ON -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF >/dev/null
@@ -24,7 +24,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for t in $targets; do
   case $t in
-    qubic) max_len=16 ;;
+    qubic | exact) max_len=16 ;;
     roundtrip) max_len=64 ;;
     *) max_len=4096 ;;
   esac
