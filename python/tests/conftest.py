@@ -18,20 +18,26 @@ def _exe(name):
     return path
 
 
-def run_program(test6, tmp_path):
+def has_exact_option(name):
+    """The program takes --exact (the exact engine) in this build."""
+    p = subprocess.run([_exe(name), "--help"], capture_output=True, text=True, timeout=60)
+    return "--exact" in p.stdout
+
+
+def run_program(test6, tmp_path, exact=False):
     """The batch program on test6 (bytes) in a fresh folder: (exit status,
     results6, standard output, standard error), results6 b"" if absent."""
     work = tmp_path / "run"
     work.mkdir()
     (work / "test6").write_bytes(test6)
-    p = subprocess.run([_exe("QUBIC_EXE")], cwd=work, capture_output=True, timeout=300)
+    p = subprocess.run([_exe("QUBIC_EXE")] + ["--exact"] * exact, cwd=work, capture_output=True, timeout=300)
     res = work / "results6"
     return p.returncode, res.read_bytes() if res.exists() else b"", p.stdout, p.stderr
 
 
-def solve_tool_csv(lines):
+def solve_tool_csv(lines, exact=False):
     """qubic-solve --csv on the given input lines; the rows after the header."""
-    p = subprocess.run([_exe("QUBIC_SOLVE_EXE"), "--csv"], input="\n".join(lines) + "\n",
+    p = subprocess.run([_exe("QUBIC_SOLVE_EXE"), "--csv"] + ["--exact"] * exact, input="\n".join(lines) + "\n",
                        capture_output=True, text=True, timeout=300, check=True)
     return [row.split(",") for row in p.stdout.splitlines()[1:]]
 

@@ -2,7 +2,7 @@
 import pytest
 
 import qubic
-from conftest import SOURCE, gencubics, run_program
+from conftest import SOURCE, gencubics, has_exact_option, run_program
 
 
 def generated(count, seed):
@@ -25,12 +25,28 @@ INPUTS = [
 ]
 
 
+ENGINES = [False] + ([True] if qubic.exact_available else [])
+
+
+@pytest.mark.parametrize("exact", ENGINES, ids=["qubic", "exact"][:len(ENGINES)])
 @pytest.mark.parametrize("why,make", INPUTS, ids=[i[0] for i in INPUTS])
-def test_same_bytes_as_the_program(why, make, tmp_path):
+def test_same_bytes_as_the_program(why, make, exact, tmp_path):
+    if exact and not has_exact_option("QUBIC_EXE"):
+        pytest.skip("qubic has no --exact in this build")
     test6 = make()
-    status, results6, stdout, stderr = run_program(test6, tmp_path)
+    status, results6, stdout, stderr = run_program(test6, tmp_path, exact)
     assert (status, stderr) == (0, b"")
-    assert qubic.run_batch(test6) == (results6, stdout)
+    assert qubic.run_batch(test6, exact=exact) == (results6, stdout)
+
+
+def test_exact_batch_reaches_the_exact_engine():
+    """The true roots of (x - 1)(x - 2)(x - 3), ascending."""
+    test6 = gencubics.format_line((1.0, -6.0, 11.0, -6.0), "test6").encode()
+    if not qubic.exact_available:
+        with pytest.raises(NotImplementedError):
+            qubic.run_batch(test6, exact=True)
+        return
+    assert qubic.run_batch(test6, exact=True)[1] == b"1 2 3\n0 0 0\n"
 
 
 GOOD = gencubics.format_line((1.0, -6.0, 11.0, -6.0), "test6")

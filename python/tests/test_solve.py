@@ -5,7 +5,7 @@ import numpy as np
 import pytest
 
 import qubic
-from conftest import gencubics, solve_tool_csv
+from conftest import gencubics, has_exact_option, solve_tool_csv
 
 
 def bits(a):
@@ -98,11 +98,15 @@ def test_flag_constants_and_meanings():
 ENGINES = [False] + ([True] if qubic.exact_available else [])
 
 
-def test_exact_without_engine():
-    if qubic.exact_available:
-        pytest.skip("this build has the exact engine")
-    with pytest.raises(NotImplementedError):
-        qubic.solve(1, 0, 0, -1, exact=True)
+def test_exact_reaches_the_exact_engine():
+    """(x - 1)(x - 2)(x - 3): the exact engine gives the true roots 1, 2, 3,
+    ascending; the default solver 3, 2 - 2^-23, 1 + 2^-23."""
+    if not qubic.exact_available:
+        with pytest.raises(NotImplementedError):
+            qubic.solve(1, -6, 11, -6, exact=True)
+        return
+    assert qubic.solve(1, -6, 11, -6, exact=True).roots.tolist() == [1, 2, 3]
+    assert qubic.solve(1, -6, 11, -6).roots.tolist() == [3, 2 - 2**-23, 1 + 2**-23]
 
 
 def single(text):
@@ -126,8 +130,8 @@ def test_same_bits_as_the_cli(family, exact):
     """Every flag and every root's bits equal what qubic-solve --csv prints
     for the same cubics (its shortest texts read back exactly); a root it
     leaves empty (not computed) is NaN here."""
-    if exact:
-        pytest.skip("qubic-solve has no exact engine option in this build")
+    if exact and not has_exact_option("QUBIC_SOLVE_EXE"):
+        pytest.skip("qubic-solve has no --exact in this build")
     cubics = list(gencubics.cubics(family, 1500, 12))
     rows = solve_tool_csv([gencubics.format_line(c, "csv") for c in cubics])
     s = qubic.solve(np.array(cubics, dtype=np.float32), exact=exact)
