@@ -5,18 +5,19 @@
 #   bash bench/batch-throughput.sh [options]
 #     -n N         records in the input (default 1000000: the reference input)
 #     -c N         records for the instruction count under callgrind
-#                  (default 100000; 0 skips it)
+#                  (default 100000; 0 skips it; needs valgrind)
 #     -r N         timed runs per program, the fastest is shown (default 3)
 #     -e EXE       the batch program (default build/src/qubic)
-#     -g SCRIPT    generator of the input, called as SCRIPT N FILE SEED
-#                  (default ../shared/bench/make-test6.py from the project
-#                  root; without it, tools/gencubics.py --family mix, which
-#                  is not the reference input and is said so)
-#     -d DIR       where the input is kept (default bench/data, git-ignored)
+#     -g SCRIPT    generator of the input, called as python3 SCRIPT N FILE 6
+#                  (default bench/make-test6.py: the reference input)
+#     -d DIR       where the input is kept (default bench/data, git-ignored);
+#                  it is made once per generator and N, then reused
+#     -h           this help
 #
 # Prints, per program: CPU time (user + system), records per second of CPU
-# time, peak resident memory, and instructions per record.  Outputs go to
-# files in a scratch folder, removed before every run.  Nothing is gated.
+# time, peak resident memory (needs GNU time, Debian package "time"), and
+# instructions per record.  Outputs go to files in a scratch folder, removed
+# before every run.  Nothing is gated.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -24,9 +25,10 @@ records=1000000
 cg_records=100000
 runs=3
 exe=$root/build/src/qubic
-generator=$root/../shared/bench/make-test6.py
+generator=$root/bench/make-test6.py
 data=$root/bench/data
-while getopts "n:c:r:e:g:d:" opt; do
+usage() { sed -n '2,/^$/s/^# \{0,1\}//p' "$0"; }
+while getopts ":n:c:r:e:g:d:h" opt; do
   case $opt in
     n) records=$OPTARG ;;
     c) cg_records=$OPTARG ;;
@@ -34,23 +36,21 @@ while getopts "n:c:r:e:g:d:" opt; do
     e) exe=$OPTARG ;;
     g) generator=$OPTARG ;;
     d) data=$OPTARG ;;
-    *) sed -n '2,20p' "$0" >&2; exit 2 ;;
+    h) usage; exit 0 ;;
+    :) echo "batch-throughput: -$OPTARG needs a value (-h for help)" >&2; exit 2 ;;
+    *) echo "batch-throughput: unknown option -$OPTARG (-h for help)" >&2; exit 2 ;;
   esac
 done
+shift $((OPTIND - 1))
+(($# == 0)) || { echo "batch-throughput: unexpected argument '$1' (-h for help)" >&2; exit 2; }
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
 [[ -x $exe ]] || { echo "batch-throughput: no program at $exe (build first)" >&2; exit 1; }
 
 mkdir -p "$data"
 data=$(cd "$data" && pwd)
-if [[ -f $generator ]]; then
-  input=$data/test6-$records
-  label="reference input ($(basename "$generator"), seed 6)"
-  [[ -f $input ]] || python3 "$generator" "$records" "$input" 6
-else
-  input=$data/test6-mix-$records
-  label="tools/gencubics.py --family mix --seed 6 (NOT the reference input: $generator is missing)"
-  [[ -f $input ]] || python3 "$root/tools/gencubics.py" --family mix --count "$records" --seed 6 --format test6 --out "$input"
-fi
+[[ -f $generator ]] || { echo "batch-throughput: no generator at $generator" >&2; exit 1; }
+input=$data/$(basename "$generator" .py)-$records
+[[ -f $input ]] || python3 "$generator" "$records" "$input" 6
 records=$(wc -l <"$input")
 
 work=$(mktemp -d)
@@ -112,7 +112,7 @@ read -r c_cpu c_rss < <(best cat test6)
 q_ins=$(instructions "$exe")
 c_ins=$(instructions cat test6)
 
-echo "input: $records records, $(($(stat -c %s "$input") / 1000000)) MB, $label"
+echo "input: $records records, $(($(stat -c %s "$input") / 1000000)) MB, $(basename "$generator") seed 6"
 echo "machine: $(nproc) CPUs, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1)"
 echo "instructions per record: callgrind on the first $cg_records records; CPU time: fastest of $runs runs"
 printf '%-8s %10s %16s %14s %22s\n' program "CPU s" "records/CPU-s" "peak RSS" "instructions/record"
