@@ -41,16 +41,23 @@ def solve(*coeffs, exact=False):
     chunked like the cubics; they share one solve per chunk, so compute them
     together: dask.compute(*qubic.dask.solve(c)).
     """
-    if len(coeffs) == 1:
-        c = da.asarray(coeffs[0])
+    names = ("c",) if len(coeffs) == 1 else ("a3", "a2", "a1", "a0")
+    if len(coeffs) not in (1, 4):
+        raise TypeError(f"solve() takes 1 or 4 coefficient arguments ({len(coeffs)} given)")
+    # Each argument rounded to float32 on its own, before anything combines
+    # dtypes (stacking int64 with float32 would go through float64 first).
+    parts = []
+    for x, name in zip(coeffs, names):
+        x = da.asarray(x)
+        if x.dtype.kind not in "fiub":
+            raise TypeError(f"{name}: coefficients must be real numbers of a numeric dtype, not {x.dtype}")
+        parts.append(x.map_blocks(qubic._float32, name, dtype=np.float32))
+    if len(parts) == 1:
+        c = parts[0]
         if c.ndim == 0 or c.shape[-1] != 4:
             raise ValueError(f"solve(c): the last axis of c must hold 4 coefficients, got shape {c.shape}")
-    elif len(coeffs) == 4:
-        c = da.stack(da.broadcast_arrays(*[da.asarray(x) for x in coeffs]), axis=-1)
     else:
-        raise TypeError(f"solve() takes 1 or 4 coefficient arguments ({len(coeffs)} given)")
-    if c.dtype.kind not in "fiub":
-        raise TypeError(f"coefficients must be real numbers of a numeric dtype, not {c.dtype}")
+        c = da.stack(da.broadcast_arrays(*parts), axis=-1)
     c = c.rechunk({c.ndim - 1: -1})
     packed = c.map_blocks(_solve_block, bool(exact), drop_axis=c.ndim - 1, dtype=_packed)
     per_root = packed.chunks + ((3,),)

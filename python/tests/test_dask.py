@@ -33,6 +33,13 @@ def test_chunked_solve_is_qubic_solve(client):
         roots, flags, solved = dask.compute(*qubic.dask.solve(*parts))
         assert np.array_equal(bits(roots), bits(whole.roots))
         assert np.array_equal(flags, whole.flags) and np.array_equal(solved, whole.solved)
+    # Mixed dtypes: each argument rounded once on its own (2^60 + 2^36 + 1
+    # becomes 2^60 + 2^37; through float64 first it would become 2^60).
+    a2 = np.full(100, 2**60 + 2**36 + 1, dtype=np.int64)
+    args = (np.float32(1), a2, np.linspace(-1, 1, 100, dtype=np.float32), np.float32(-1))
+    roots, flags, _ = dask.compute(*qubic.dask.solve(*(da.from_array(np.asarray(x)) for x in args)))
+    one = qubic.solve(*args)
+    assert np.array_equal(bits(roots), bits(one.roots)) and np.array_equal(flags, one.flags)
 
 
 def test_batch_on_the_reference_input(client, tmp_path):
