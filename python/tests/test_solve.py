@@ -142,3 +142,8 @@ def test_same_bits_as_the_cli(family, exact):
     assert np.array_equal(flags, s.flags)
     same = (bits(theirs) == bits(ours)) | (np.isnan(theirs) & np.isnan(ours))
     assert same.all(), [(i, rows[i]) for i in np.flatnonzero(~same.all(axis=1))[:3]]
+
+
+def test_docstring_examples():
+    import doctest
+    assert doctest.testmod(qubic, extraglobs={"qubic": qubic}).failed == 0
