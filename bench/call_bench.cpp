@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "call/e16_read.hpp"
-#include "call/e16_read_slow.hpp"
-#include "call/e16_write.hpp"
-#include "call/free_write.hpp"
+#include "text/e16_read.hpp"
+#include "text/e16_read_slow.hpp"
+#include "text/e16_write.hpp"
+#include "text/free_write.hpp"
 
 namespace {
 

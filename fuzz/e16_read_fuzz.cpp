@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-#include "call/e16_read.hpp"
+#include "text/e16_read.hpp"
 #include "call/line_reader.hpp"
 #include "fuzz.hpp"
 

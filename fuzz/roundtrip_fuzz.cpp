@@ -10,8 +10,8 @@
 // written as words and read back as themselves.
 #include <cstdio>
 
-#include "call/e16_read.hpp"
-#include "call/e16_write.hpp"
+#include "text/e16_read.hpp"
+#include "text/e16_write.hpp"
 #include "fuzz.hpp"
 
 namespace {

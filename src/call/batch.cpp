@@ -11,16 +11,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 #include <unistd.h>
 
 #include "call/connect.hpp"
-#include "call/e16_read.hpp"
-#include "call/e16_write.hpp"
-#include "call/free_write.hpp"
 #include "call/line_reader.hpp"
 #include "call/out_sink.hpp"
+#include "records/record_loop.hpp"
 
 namespace qubic::call {
 namespace {
@@ -38,51 +35,12 @@ struct failure {
     std::snprintf(text, sizeof text, "qubic: %s: %s: %s\n", path, action, std::strerror(error));
   }
 
-  // A field quoted without its surrounding blanks; bytes that are not
-  // printable ASCII, and the quote and backslash, are escaped so that the
-  // message stays one line of text whatever the input holds.
-  void field(const char* path, std::uint64_t line, int k, const char* f) {
+  void field(const char* path, std::uint64_t line, int k, const char* rec) {
     if (set) return;
     set = true;
-    std::size_t b = 0;
-    std::size_t e = e16_width;
-    while (b < e && f[b] == ' ') ++b;
-    while (e > b && f[e - 1] == ' ') --e;
-    char quoted[4 * e16_width + 1];
-    std::size_t q = 0;
-    for (std::size_t i = b; i < e; ++i) {
-      const unsigned char c = static_cast<unsigned char>(f[i]);
-      if (c == '"' || c == '\\') {
-        quoted[q++] = '\\';
-        quoted[q++] = static_cast<char>(c);
-      } else if (c >= 0x20 && c < 0x7F) {
-        quoted[q++] = static_cast<char>(c);
-      } else {
-        q += static_cast<std::size_t>(std::snprintf(quoted + q, sizeof quoted - q, "\\x%02X", c));
-      }
-    }
-    quoted[q] = '\0';
-    const int first = (k - 1) * static_cast<int>(e16_width) + 1;
-    std::snprintf(text, sizeof text, "qubic: %s:%llu: field %d (columns %d-%d): cannot read \"%s\" as a number\n",
-                  path, static_cast<unsigned long long>(line), k, first, first + static_cast<int>(e16_width) - 1,
-                  quoted);
+    records::field_error(text, sizeof text, path, line, k, rec);
   }
 };
-
-// One coefficient record, four E16.8 fields, highest power first, at out;
-// returns its end.
-char* put_record(char* out, const coeffs& c) {
-  write_e16(c(3), out);
-  write_e16(c(2), out + e16_width);
-  write_e16(c(1), out + 2 * e16_width);
-  write_e16(c(0), out + 3 * e16_width);
-  out[4 * e16_width] = '\n';
-  return out + 4 * e16_width + 1;
-}
-
-// What one solved record adds to each output, at most.
-constexpr std::size_t solved_results = 2 + 2 * (4 * e16_width + 1);
-constexpr std::size_t solved_out = 2 * 3 * free_real_room;
 
 }  // namespace
 
@@ -107,12 +65,7 @@ int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
   line_reader in(conn.test);
   out_sink results(conn.results);
   out_sink out(out_fd);
-  coeffs array{};
-  roots rroot{};
-  roots iroot{};
-  flags fl{};
-  coeffs rb{};
-  coeffs ib{};
+  records::record_loop loop(solve);
   char rec[line_reader::width];
 
   for (;;) {
@@ -123,37 +76,11 @@ int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
       break;
     }
 
-    // Field k (1..4) holds the coefficient of x^(4-k).
-    bool readable = true;
-    for (int k = 1; k <= 4 && readable; ++k) {
-      const char* f = rec + (k - 1) * e16_width;
-      if (!read_e16(std::string_view(f, e16_width), array(4 - k))) {
-        fail.field(files.test, in.line(), k, f);
-        readable = false;
-      }
+    if (const int k = loop.step(rec, results, out); k != 0) {
+      fail.field(files.test, in.line(), k, rec);
+      break;
     }
-    if (!readable) break;
-
-    solve(array, rroot, iroot, fl);
-    // Summed in 64 bits: any flags a solver returns add up without overflow.
-    const std::int64_t sum = std::int64_t{fl(1)} + fl(2) + fl(3);
-    if (sum == 3) {
-      coef(rroot, iroot, rb, ib);
-      // Formatted in place in the two buffers; a null room means that output
-      // has failed, which ends the loop below.
-      if (char* r = results.reserve(solved_results)) {
-        r[0] = '1';
-        r[1] = '\n';
-        r = put_record(r + 2, rb);
-        results.commit(put_record(r, ib));
-      }
-      if (char* o = out.reserve(solved_out)) {
-        o = write_free_line(o, rroot(1), rroot(2), rroot(3));
-        out.commit(write_free_line(o, iroot(1), iroot(2), iroot(3)));
-      }
-    } else {
-      results.put("0\n", 2);
-    }
+    // A failed output gave the loop no room; the run ends here.
     if (results.error() != 0 || out.error() != 0) break;
   }
 

@@ -7,12 +7,12 @@
 // own.  The named cases also pin the text itself, worked out by hand.  The
 // sweep of all 2^32 bit patterns is opt-in:
 //   QUBIC_EXHAUSTIVE=1 ./qubic_tests --gtest_filter='E16Write.AllBitPatterns'
-#include "call/e16_write.hpp"
+#include "text/e16_write.hpp"
 
 #include <array>
 #include <cmath>
 
-#include "call/oracle.hpp"
+#include "text/oracle.hpp"
 
 namespace qubic::call {
 namespace {

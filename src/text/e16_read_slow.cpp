@@ -9,7 +9,7 @@
 // exact decimal value once.  Reading through a double and narrowing would
 // round twice, and scaling by powers of ten in float would round at every
 // step; both can miss the nearest float.
-#include "call/e16_read_slow.hpp"
+#include "text/e16_read_slow.hpp"
 
 #include <charconv>
 #include <cmath>

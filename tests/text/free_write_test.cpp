@@ -5,9 +5,9 @@
 // named cases also pin the text itself, worked out by hand.  The sweep of
 // all 2^32 bit patterns is opt-in:
 //   QUBIC_EXHAUSTIVE=1 ./qubic_tests --gtest_filter='FreeWrite.AllBitPatterns'
-#include "call/free_write.hpp"
+#include "text/free_write.hpp"
 
-#include "call/oracle.hpp"
+#include "text/oracle.hpp"
 
 namespace qubic::call {
 namespace {

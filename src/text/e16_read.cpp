@@ -21,13 +21,13 @@
 // unreadable).  The values reachable here lie between 10^-22 and 10^38, all
 // normal floats, where a midpoint is a double whose 29 low fraction bits are
 // exactly 1 followed by 28 zeros.
-#include "call/e16_read.hpp"
+#include "text/e16_read.hpp"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "call/e16_read_slow.hpp"
+#include "text/e16_read_slow.hpp"
 
 namespace qubic::call {
 namespace {

@@ -4,12 +4,12 @@
 // fuzzed against a strtof oracle that shares no code with the readers
 // (fuzz/e16_read_fuzz.cpp), and the writer's layout of every float through
 // the round trip (fuzz/roundtrip_fuzz.cpp).
-#include "call/e16_read.hpp"
+#include "text/e16_read.hpp"
 
 #include <string_view>
 
 #include "bits.hpp"
-#include "call/e16_read_slow.hpp"
+#include "text/e16_read_slow.hpp"
 
 namespace qubic::call {
 namespace {

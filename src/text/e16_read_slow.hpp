@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "call/e16_read.hpp"
+#include "text/e16_read.hpp"
 
 namespace qubic::call {
 

@@ -26,9 +26,9 @@
 // digits; dividing its integer part by 10 is exact (floor(floor(x)/10) =
 // floor(x/10)) and the dropped digit joins the half and sticky information,
 // so the result is still rounded once.
-#include "call/e16_write.hpp"
+#include "text/e16_write.hpp"
 
-#include "call/decimal_scale.hpp"
+#include "text/decimal_scale.hpp"
 
 #include <bit>
 #include <cstdint>

@@ -31,14 +31,14 @@
 // The layout is to_chars': plain ("123.45", "0.001") when that is not longer
 // than scientific ("1.2345e+08", "1e-05"), and a plain integer written with
 // all its digits (2^30 is "1073741824", not "1073741800").
-#include "call/free_write.hpp"
+#include "text/free_write.hpp"
 
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 
-#include "call/decimal_scale.hpp"
+#include "text/decimal_scale.hpp"
 
 namespace qubic::call {
 namespace {

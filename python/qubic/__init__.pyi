@@ -1,0 +1,33 @@
+# Type stubs for qubic (the package and its compiled core).
+from typing import Final, NamedTuple, Tuple
+
+import numpy as np
+import numpy.typing as npt
+
+exact_available: Final[bool]
+
+FOUND: Final[int]          # 1: found and usable
+ALL_ROOTS: Final[int]      # 0: the polynomial is identically zero
+NO_ROOT: Final[int]        # -1: leading coefficient zero, fewer than three roots
+REFUSED: Final[int]        # -2: a coefficient is infinite, NaN or subnormal
+UNUSABLE: Final[int]       # -3: computed, but infinite, subnormal or zero by underflow
+DEGRADED: Final[int]       # -4: usable, but the deflation by it was degraded
+UNCLEAN: Final[int]        # -5: do not trust
+NOT_COMPUTED: Final[int]   # -6: not computed
+
+class Solution(NamedTuple):
+    roots: npt.NDArray[np.complex64]   # (..., 3)
+    flags: npt.NDArray[np.int32]       # (..., 3)
+    solved: npt.NDArray[np.bool_]      # (...)
+
+def solve(*coeffs: npt.ArrayLike, exact: bool = ...) -> Solution: ...
+
+class RecordError(ValueError):
+    results6: bytes
+    stdout: bytes
+    line: int
+    def __init__(self, message: str, results6: bytes, stdout: bytes, line: int) -> None: ...
+
+def run_batch(test6: bytes, *, exact: bool = ..., first_line: int = ...) -> Tuple[bytes, bytes]: ...
+
+def flag_meaning(code: int) -> str: ...

@@ -1,0 +1,17 @@
+# Type stubs for qubic.dask.
+from typing import BinaryIO, Optional, Union
+import os
+
+import dask.array as da
+import distributed
+
+from . import Solution
+
+def solve(*coeffs: da.Array, exact: bool = ...) -> Solution: ...
+
+def run_batch(client: distributed.Client,
+              test6: Union[str, os.PathLike],
+              results6: Union[str, os.PathLike, BinaryIO],
+              stdout: Union[str, os.PathLike, BinaryIO],
+              *, block_size: int = ..., exact: bool = ...,
+              in_flight: Optional[int] = ...) -> None: ...

@@ -1,0 +1,102 @@
+// The batch job's record loop as a piece of the library: one record of the
+// coefficient file in, what it adds to the result file and to standard
+// output out.  The batch program drives it from a file and the Python module
+// from bytes in memory, so both write the same bytes.
+#ifndef QUBIC_RECORDS_RECORD_LOOP_HPP
+#define QUBIC_RECORDS_RECORD_LOOP_HPP
+
+#include <cstddef>
+#include <cstdint>
+
+#include <qubic/qubic.hpp>
+
+#include "text/e16_read.hpp"
+#include "text/free_write.hpp"
+
+namespace qubic::records {
+
+// The cubic solver a loop calls: qubic::qubic, the exact engine, or a test's
+// stand-in that reaches every branch.
+using solver = void (*)(const coeffs&, roots&, roots&, flags&);
+
+// A record: four E16.8 fields, highest power first.
+inline constexpr std::size_t record_width = 4 * call::e16_width;
+
+// What one solved record adds to each output, at most: the status line and
+// two coefficient records; the real and the imaginary parts of the roots.
+inline constexpr std::size_t solved_results = 2 + 2 * (record_width + 1);
+inline constexpr std::size_t solved_out = 2 * 3 * call::free_real_room;
+
+// The loop's state: the solver's arrays, allocated once with the loop and
+// reused for every record (nothing is allocated per record).  An entry that
+// the solver leaves alone keeps what the previous record put there.
+class record_loop {
+ public:
+  explicit record_loop(solver solve) : solve_(solve) {}
+
+  // One record, record_width columns at rec (a shorter line padded with
+  // blanks, as line_reader gives it).  Reads the fields into array(3),
+  // array(2), array(1), array(0) and solves.  When the three flags sum to 3,
+  // appends "1\n" and the real and the imaginary parts of the reconstructed
+  // monic cubic (coef) to results, and the real and the imaginary parts of
+  // the roots, one line each, to out; otherwise appends "0\n" to results.
+  // Returns 0.  On the first field that cannot be read, returns its number
+  // (1..4) and appends nothing.
+  //
+  // Sink is out_sink's interface: reserve(n) gives room for n bytes or
+  // nullptr once the output has failed, commit(end) keeps the bytes written
+  // up to end, put(s, n) appends.  A failed output is the caller's to see.
+  //
+  // Example: the record of x^3 - 6x^2 + 11x - 6, "1.", "-6.", "11.", "-6."
+  // each in its 16 columns, with qubic::qubic: roots 3, 2 - 2^-23, 1 + 2^-23;
+  // appends to results "1\n" and
+  //   "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01\n"
+  //   "  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n"
+  // and to out "3 1.9999999 1.0000001\n0 0 0\n".
+  template <class Sink>
+  int step(const char* rec, Sink& results, Sink& out) {
+    const int bad = read_and_solve(rec);
+    if (bad != 0) return bad;
+    if (solved_) {
+      // Formatted in place in the two buffers.
+      if (char* r = results.reserve(solved_results)) results.commit(write_results(r));
+      if (char* o = out.reserve(solved_out)) out.commit(write_out(o));
+    } else {
+      results.put("0\n", 2);
+    }
+    return 0;
+  }
+
+ private:
+  // Reads the four fields and solves; 0, or the number of the unreadable field.
+  int read_and_solve(const char* rec);
+  // "1\n" and the two coefficient records at r; returns their end.
+  char* write_results(char* r) const;
+  // The two lines of roots at o; returns their end.
+  char* write_out(char* o) const;
+
+  solver solve_;
+  coeffs array_{};
+  roots rroot_{};
+  roots iroot_{};
+  flags fl_{};
+  coeffs rb_{};
+  coeffs ib_{};
+  bool solved_ = false;
+};
+
+// The one-line message, '\n' included, for field k (1..4) of the record rec
+// that cannot be read, on line `line` of the file `path`, into text (size
+// bytes; 512 hold any message with a path of up to 300 bytes, a longer one
+// is cut).  The field is quoted without its surrounding blanks; bytes that are
+// not printable ASCII, and the quote and backslash, are escaped so that the
+// message stays one line of text whatever the input holds.
+//
+// Example: field 2 of line 3 of test6 holding "1.2.3" gives
+// qubic: test6:3: field 2 (columns 17-32): cannot read "1.2.3" as a number
+void field_error(char* text, std::size_t size, const char* path, std::uint64_t line, int k,
+                 const char* rec);
+
+}  // namespace qubic::records
+
+#endif  // QUBIC_RECORDS_RECORD_LOOP_HPP
