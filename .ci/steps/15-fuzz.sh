@@ -16,7 +16,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact"}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUBIC_BUILD_FUZZ=ON -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF >/dev/null
+  -DQUBIC_BUILD_FUZZ=ON -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF -DQUBIC_BUILD_PYTHON=OFF >/dev/null
 cmake --build build-fuzz -j2 --target $(printf 'fuzz_%s ' $targets)
 
 work=$(mktemp -d)

@@ -5,8 +5,9 @@
 # generated cubics (family mix: random coefficients, real and complex roots
 # over wide magnitudes, near-multiple roots, zeros, subnormals, infinities,
 # NaNs, degenerate cubics): the batch program from a test6 file, qubic-solve
-# --csv from the same cubics as text.  Every output (results6, the batch
-# program's standard output, the CSV) must be byte-identical across builds.
+# --csv from the same cubics as text, each with the default solver and with
+# the exact engine (--exact).  Every output (results6, the batch program's
+# standard output, the CSV) must be byte-identical across builds.
 #
 #   bash .ci/steps/25-same-bits.sh          (builds in build-bits/<name>)
 set -euo pipefail
@@ -38,7 +39,7 @@ for b in "${builds[@]}"; do
   btype=None
   [[ $name == *-release ]] && btype=Release
   cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=$btype \
-    -DCMAKE_CXX_FLAGS="$flags" -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF >/dev/null
+    -DCMAKE_CXX_FLAGS="$flags" -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF -DQUBIC_BUILD_PYTHON=OFF >/dev/null
   cmake --build "$dir" -j2 --target qubic qubic-solve >/dev/null
   out=$work/$name
   mkdir "$out"
@@ -46,8 +47,13 @@ for b in "${builds[@]}"; do
   (cd "$out" && "$root/$dir/src/qubic" >stdout) || { echo "same-bits: $name: qubic failed"; exit 1; }
   "$dir/tools/qubic-solve" --csv <"$work/cubics.csv" >"$out/solve.csv" ||
     { echo "same-bits: $name: qubic-solve failed"; exit 1; }
-  rm "$out/test6"
-  echo "[$((SECONDS - start)) s] $name ($cxx $flags): $(cd "$out" && sha256sum results6 stdout solve.csv | cut -c1-16 | tr '\n' ' ')"
+  mkdir "$out/exact"
+  cp "$work/test6" "$out/exact/test6"
+  (cd "$out/exact" && "$root/$dir/src/qubic" --exact >stdout) || { echo "same-bits: $name: qubic --exact failed"; exit 1; }
+  "$dir/tools/qubic-solve" --exact --csv <"$work/cubics.csv" >"$out/exact/solve.csv" ||
+    { echo "same-bits: $name: qubic-solve --exact failed"; exit 1; }
+  rm "$out/test6" "$out/exact/test6"
+  echo "[$((SECONDS - start)) s] $name ($cxx $flags): $(cd "$out" && sha256sum results6 stdout solve.csv exact/* | cut -c1-16 | tr '\n' ' ')"
 done
 
 # The outputs must be worth comparing: one status line per cubic with a
@@ -62,7 +68,7 @@ echo "$records records, $solved solved; $rows CSV rows"
 status=0
 for b in "${builds[@]:1}"; do
   name=${b%% *}
-  for f in results6 stdout solve.csv; do
+  for f in results6 stdout solve.csv exact/results6 exact/stdout exact/solve.csv; do
     if ! cmp -s "$first/$f" "$work/$name/$f"; then
       echo "same-bits FAILED: $f of $name differs from ${builds[0]%% *}:"
       diff <(cat -n "$first/$f") <(cat -n "$work/$name/$f") | head -n 6
