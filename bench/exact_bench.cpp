@@ -1,7 +1,7 @@
 // The exact engine beside qubic::qubic (the step-by-step solver), per family
 // of cubics.
 //
-// BM_exact / BM_qubic_same: throughput, cycling over 4096 seeded cubics
+// BM_exact / BM_qubic: throughput, cycling over 4096 seeded cubics
 // (mean time per cubic), with the exact engine's escalation counters per
 // cubic.  BM_median_warm and BM_median_stream: medians per cubic, below.
 #include <benchmark/benchmark.h>
@@ -47,7 +47,7 @@ void BM_exact(benchmark::State& state, kind k) {
   state.counters["gmp_cubics"] = static_cast<double>(s.cubics_with_gmp) / cubics;
 }
 
-void BM_qubic_same(benchmark::State& state, kind k) {
+void BM_qubic(benchmark::State& state, kind k) {
   const std::vector<qubic::coeffs> c = qubic::bench::cubics(k);
   qubic::roots rr{};
   qubic::roots ri{};
@@ -165,7 +165,7 @@ void BM_median_stream(benchmark::State& state, kind k) {
   BENCHMARK_CAPTURE(BM, real_and_complex_pair, kind::complex_pair) __VA_ARGS__
 
 QUBIC_FAMILIES(BM_exact);
-QUBIC_FAMILIES(BM_qubic_same);
+QUBIC_FAMILIES(BM_qubic);
 QUBIC_FAMILIES(BM_median_warm, ->Iterations(4096));
 QUBIC_FAMILIES(BM_median_stream, ->Iterations(8));
 

@@ -1,5 +1,6 @@
-// The solver: quad, rtsafe and deflation on their own, and the whole cubic
-// solver per kind of cubic.  Inputs are seeded (cases.hpp).
+// The solver's parts: quad, rtsafe and deflation on their own (the whole
+// cubic solver per family is in exact_bench.cpp, beside the exact engine).
+// Inputs are seeded (cases.hpp).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,22 +14,6 @@
 namespace {
 
 using qubic::bench::kind;
-
-void BM_qubic(benchmark::State& state, kind k) {
-  const std::vector<qubic::coeffs> c = qubic::bench::cubics(k);
-  qubic::roots rr{};
-  qubic::roots ri{};
-  qubic::flags fl{};
-  std::size_t n = 0;
-  for (auto _ : state) {
-    qubic::qubic(c[n++ & 4095], rr, ri, fl);
-    benchmark::DoNotOptimize(rr);
-    benchmark::DoNotOptimize(fl);
-  }
-}
-BENCHMARK_CAPTURE(BM_qubic, three_real_roots, kind::three_real);
-BENCHMARK_CAPTURE(BM_qubic, real_and_complex_pair, kind::complex_pair);
-BENCHMARK_CAPTURE(BM_qubic, random_coefficients, kind::random_coefficients);
 
 // rtsafe on the bracket the cubic solver uses: 0 to Cauchy's bound, on the
 // side where the end values have opposite signs.
