@@ -14,10 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace qubic::fuzz;
-  std::uint8_t raw[16] = {};
-  std::memcpy(raw, data, std::min(size, sizeof raw));
-  qubic::coeffs a;
-  for (int k = 0; k < 4; ++k) a(3 - k) = load_le(raw + 4 * k);
+  const qubic::coeffs a = load_coeffs(data, size);
 
   const qubic::solution e = qubic::solve_exact(a(3), a(2), a(1), a(0));
   const qubic::solution r = qubic::test::reference(a(3), a(2), a(1), a(0));

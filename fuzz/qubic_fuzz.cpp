@@ -19,8 +19,6 @@
 //     read of an output the solver did not write).
 #include <initializer_list>
 
-#include <qubic/qubic.hpp>
-
 #include "fuzz.hpp"
 
 namespace {
@@ -53,10 +51,7 @@ outcome solve(const qubic::coeffs& a, std::uint32_t prefill) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::uint8_t raw[16] = {};
-  std::memcpy(raw, data, std::min(size, sizeof raw));
-  qubic::coeffs a;
-  for (int k = 0; k < 4; ++k) a(3 - k) = load_le(raw + 4 * k);
+  const qubic::coeffs a = load_coeffs(data, size);
   const outcome o = solve(a, fill), p = solve(a, 0xFFD1D1D1u);  // two quiet NaN prefills
 
   const auto zeros = std::count(o.fl.v, o.fl.v + 3, 0), refused = std::count(o.fl.v, o.fl.v + 3, -2);

@@ -39,6 +39,5 @@ inline ::testing::AssertionResult same_bits(const char* ex, const char* ey, floa
 }  // namespace qubic::test
 
 #define EXPECT_BITS(actual, expected) EXPECT_PRED_FORMAT2(::qubic::test::same_bits, actual, expected)
-#define ASSERT_BITS(actual, expected) ASSERT_PRED_FORMAT2(::qubic::test::same_bits, actual, expected)
 
 #endif  // QUBIC_TESTS_BITS_HPP

@@ -1,7 +1,11 @@
-// record_loop and field_error: the examples of their contracts, replayed with
-// the real solver and an in-memory sink.
+// record_loop with a stand-in solver, so that every flag judgement is
+// reached whatever the real solver does, and field_error's escapes.  The
+// real solver's records (which pin the order of the fields), a bad field
+// among good records and the message for it are run end to end
+// (tests/e2e/batch_test.cpp).
 #include "records/record_loop.hpp"
 
+#include <climits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,52 +22,48 @@ struct string_sink {
   void put(const char* p, std::size_t n) { s.append(p, n); }
 };
 
-std::string record(const char* f1, const char* f2, const char* f3, const char* f4) {
-  std::string r;
-  for (const char* f : {f1, f2, f3, f4}) r += std::string(16 - std::string(f).size(), ' ') + f;
-  return r;
+flags answer;  // the flags the stand-in solver answers
+
+// The roots of x^3 - 6x^2 + 11x - 6 as the solver finds them: 3, 2 - 2^-23, 1 + 2^-23, all real.
+void road_solver(const coeffs&, roots& rr, roots& ir, flags& fl) {
+  rr = {{3.0f, 0x1.fffffep+0f, 0x1.000002p+0f}};
+  ir = {{0.0f, 0.0f, 0.0f}};
+  fl = answer;
 }
 
-TEST(RecordLoop, ContractExampleAndUnsolvedAndBadField) {
-  record_loop loop(&::qubic::qubic);
-  string_sink results, out;
-  const std::string road = record("1.", "-6.", "11.", "-6.");
-  EXPECT_EQ(loop.step(road.c_str(), results, out), 0);
-  EXPECT_EQ(results.s,
-            "1\n"
-            "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01\n"
-            "  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n");
-  EXPECT_EQ(out.s, "3 1.9999999 1.0000001\n0 0 0\n");
+// coef of the road roots, worked by hand in the order coef multiplies:
+// 3 + (2 - 2^-23) rounds to 5, + (1 + 2^-23) to 6, so rb(2) = -6;
+// 3 (2 - 2^-23) rounds to 6 - 2^-21, (2 - 2^-23)(1 + 2^-23) to 2,
+// 3 (1 + 2^-23) (a tie) to 3 + 2^-21, and the sum is exactly 11;
+// (6 - 2^-21)(1 + 2^-23) rounds to 6, so rb(0) = -6.  The imaginary parts:
+// -(0 + 0 + 0) = -0, then +0, and the negated +0 product gives -0.
+const std::string road_record = "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01";
+const std::string road_results =
+    "1\n" + road_record + "\n  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n";
 
-  // 1e-30 x^3 + 1e30: Cauchy's bound overflows, nothing is solved.
-  const std::string unsolved = record("1.E-30", "", "", "1.E+30");
-  EXPECT_EQ(loop.step(unsolved.c_str(), results, out), 0);
-  EXPECT_EQ(results.s.substr(results.s.size() - 2), "0\n");
-  EXPECT_EQ(out.s.size(), 28u);
-
-  const std::size_t before = results.s.size();
-  const std::string bad = record("1.", "", "1.2.3", "");
-  EXPECT_EQ(loop.step(bad.c_str(), results, out), 3);
-  EXPECT_EQ(results.s.size(), before);
-}
-
-TEST(FieldError, ContractExampleAndEscapes) {
-  struct row {
-    const char* why;
-    std::string rec;
-    int k;
-    const char* message;
-  } rows[] = {
-      {"contract example", record("", "1.2.3", "", ""), 2,
-       "qubic: test6:3: field 2 (columns 17-32): cannot read \"1.2.3\" as a number\n"},
-      {"quote, backslash, tab, byte 0xFF", record("", "", "", "\"\\\t\xFF"), 4,
-       "qubic: test6:3: field 4 (columns 49-64): cannot read \"\\\"\\\\\\x09\\xFF\" as a number\n"},
+TEST(RecordLoop, OnlyThreeFoundRootsCountAsSolved) {
+  const struct { flags fl; bool solved; const char* why; } cases[] = {
+      {{{1, 1, 1}}, true, "all three found"}, {{{1, 1, -3}}, false, "one unusable"},
+      {{{1, 1, 0}}, false, "none negative, sum 2"}, {{{0, 0, 0}}, false, "identically zero"},
+      {{{INT_MAX, INT_MAX, 5}}, false, "a sum that wraps to 3 in 32 bits"},
   };
-  for (const row& r : rows) {
-    char text[512];
-    field_error(text, sizeof text, "test6", 3, r.k, r.rec.c_str());
-    EXPECT_STREQ(text, r.message) << r.why;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    record_loop loop(road_solver);
+    string_sink results, out;
+    answer = c.fl;
+    EXPECT_EQ(loop.step(road_record.c_str(), results, out), 0);
+    EXPECT_EQ(results.s, c.solved ? road_results : "0\n");
+    EXPECT_EQ(out.s, c.solved ? "3 1.9999999 1.0000001\n0 0 0\n" : "");
   }
+}
+
+// Quote, backslash, tab, byte 0xFF and NUL, and the field's place in the message.
+TEST(FieldError, QuotedWithoutBlanksAndEscaped) {
+  const std::string rec = std::string(50, ' ') + "\"\\\t\xFF" + std::string("\0x", 2) + std::string(8, ' ');
+  char text[512];
+  field_error(text, sizeof text, "test6", 3, 4, rec.c_str());
+  EXPECT_STREQ(text, "qubic: test6:3: field 4 (columns 49-64): cannot read \"\\\"\\\\\\x09\\xFF\\x00x\" as a number\n");
 }
 
 }  // namespace

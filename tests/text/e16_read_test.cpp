@@ -20,25 +20,12 @@ using namespace qubic::test;
 constexpr std::uint32_t refused = sentinel_bits;
 
 TEST(E16Read, NamedFields) {
-  using namespace std::string_view_literals;
   const struct { std::string_view field; std::uint32_t bits; const char* why; } cases[] = {
-      // No point: the last 8 digits are the fraction.
-      {"       100000000", 0x3F800000, "100000000 / 10^8 = 1"}, {"1", 0x322BCC77, "1 / 10^8: nearest to 1e-8"},
-      // Exponent letters, sign-only exponents and blanks (the fuzz target draws every other mix).
-      {"1.0+5", 0x47C35000, "sign-only exponent: 100000"}, {"1.0-5", 0x3727C5AC, "sign-only, negative: 1e-5"},
-      {"1.5D-2", 0x3C75C28F, "D: 0.015"}, {"1.5d+2", 0x43160000, "d with plus: 150"},
-      {"1E2", 0x358637BD, "the exponent scales the implied fraction: 1e-6"}, {" - 1.5", 0xBFC00000, "after the sign"},
-      {"                ", 0x00000000, "all blank: +0"}, {" 1 . 5 E 1", 0x41700000, "blanks around point and exponent"},
-      // The writer's layout, read by its own direct path.
-      {" -0.60000000E+01", 0xC0C00000, "-6"}, {" -0.00000000E+00", 0x80000000, "negative zero"},
-      {"  0.16777217E+08", 0x4B800000, "2^24 + 1: a tie, the general way, to the even 2^24"},
-      {"  0.11754944E-37", 0x00800000, "flmin: scale -45, the general way"},
-      // Signed zeros.
-      {"-0", 0x80000000, "minus zero keeps its sign"},
-      {"0.0E+99999999999", 0x00000000, "zero digits with a huge exponent stay zero"},
+      // No point: the last 8 digits are the fraction, also under an exponent.
+      {"       100000000", 0x3F800000, "100000000 / 10^8 = 1"}, {"1E2", 0x358637BD, "1 / 10^8 * 10^2: 1e-6"},
       // Ties to even, and decimals beside a float midpoint: the double on the
       // direct path lands on the midpoint, so the general reader decides.
-      {"16777217.", 0x4B800000, "2^24 + 1: tie, to the even 2^24"},
+      {"  0.16777217E+08", 0x4B800000, "the writer's layout of 2^24 + 1: a tie, to the even 2^24"},
       {"16777219.", 0x4B800002, "2^24 + 3: tie, to the even 2^24 + 4"},
       {"1677721700000000", 0x4B800000, "no point: 8 implied fraction digits, still a tie"},
       {"16777218.9999999", 0x4B800001, "just below a midpoint"}, {"16777219.0000001", 0x4B800002, "just above"},
@@ -50,24 +37,16 @@ TEST(E16Read, NamedFields) {
       {"1.E22", 0x64078678, "10^22, the largest exact power"}, {"1.E23", 0x65A96816, "10^23: the general way"},
       {"1.E-22", 0x1AF1C901, "10^-22"}, {"1.E-23", 0x19416D9A, "10^-23: the general way"},
       {"1.E0038", 0x7E967699, "four exponent digits"}, {"1.E00038", 0x7E967699, "five: the general way"},
-      {"1E-12345678901", 0x00000000, "eleven exponent digits: no int overflow on the way"},
-      // Overflow and underflow at the ends of the range.
-      {"3.40282356e38", 0x7F7FFFFF, "flmax: just below the midpoint flmax..2^128"},
-      {"3.40282357e38", 0x7F800000, "just above it: infinity"},
-      {"1e999999999999", 0x7F800000, "a longer exponent than any int holds"},
-      {"1.17549435E-38", 0x00800000, "flmin"}, {"1.1754942E-38", 0x007FFFFF, "the largest subnormal"},
-      {"7.006493e-46", 0x00000001, "just above half of it"}, {"7.006492e-46", 0x00000000, "just below: +0"},
-      {"-7.0e-46", 0x80000000, "below the half, negative: -0"},
-      {"-1.0e-9999999999", 0x80000000, "a huge negative exponent, negative"},
-      // Infinity and NaN words, any case, signed, blanks ignored.
-      {"      -Infinity", 0xFF800000, "the writer's spelling"}, {"i n F i N i T y", 0x7F800000, "any case, blanks"},
-      {"+Inf", 0x7F800000, "inf"}, {"-nan", 0xFFC00000, "negative quiet NaN"},
-      // Refused (the fuzz target tries every other text): the output keeps its value.
-      {"1.2.3", refused, "two points"}, {"1e", refused, "an exponent letter without digits"},
-      {"1.0+", refused, "a bare sign without digits"}, {"-.", refused, "a sign and a point, no digit"},
-      {"1\t5", refused, "a tab: its column width is unknown"}, {"1\x00" "5"sv, refused, "a NUL byte"},
-      {"1\r", refused, "a carriage return inside the field"}, {"infinit", refused, "between inf and infinity"},
-      {"nan(1)", refused, "a NaN payload"}, {"00000000000000001", refused, "seventeen characters: wider than a field"},
+      {"  0.11754944E-37", 0x00800000, "flmin: scale -45, the general way"},
+      // Long exponents: no int overflow on the way.
+      {"0.0E+99999999999", 0x00000000, "zero digits with a huge exponent stay zero"},
+      {"1E-12345678901", 0x00000000, "eleven exponent digits"}, {"1e999999999999", 0x7F800000, "twelve: infinity"},
+      {"-1.0e-9999999999", 0x80000000, "a huge negative exponent, negative: -0"},
+      // The ends of the range: flmax..2^128 and 0..the smallest subnormal.
+      {"3.40282356e38", 0x7F7FFFFF, "flmax: just below the midpoint"}, {"3.40282357e38", 0x7F800000, "above: inf"},
+      {"7.006493e-46", 0x00000001, "just above half the smallest subnormal"}, {"7.006492e-46", 0, "below: +0"},
+      // Refused: the output keeps its value (the fuzz target tries every other text).
+      {"1.0+", refused, "a bare sign without digits"}, {"00000000000000001", refused, "wider than a field"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);

@@ -1,54 +1,27 @@
-// write_e16 against the standard library's correctly rounded conversion.
-//
-// The oracle is std::to_chars(|x|, std::chars_format::scientific, 7), which
-// rounds the exact binary value to 8 significant digits, ties to even; its
-// "d.ddddddde+XX" is moved into the 0.dddddddd E+nn shape with the exponent
-// one higher.  write_e16 computes its digits with integer arithmetic of its
-// own.  The named cases also pin the text itself, worked out by hand.  The
-// sweep of all 2^32 bit patterns is opt-in:
+// write_e16 against the C library's correctly rounded conversion
+// (text/e16_oracle.hpp); write_e16 computes its digits with integer
+// arithmetic of its own.  The named cases also pin the text itself, worked
+// out by hand.  The sweep of all 2^32 bit patterns is opt-in:
 //   QUBIC_EXHAUSTIVE=1 ./qubic_tests --gtest_filter='E16Write.AllBitPatterns'
 #include "text/e16_write.hpp"
 
-#include <array>
-#include <cmath>
-
+#include "text/e16_oracle.hpp"
 #include "text/oracle.hpp"
 
 namespace qubic::call {
 namespace {
 
 using namespace qubic::test;
-using field = std::array<char, 16>;
 
-field oracle(float x) {
-  field f;
-  f.fill(' ');
-  if (std::isnan(x) || std::isinf(x)) {
-    const std::string_view word = std::isnan(x) ? "NaN" : x < 0 ? "-Infinity" : "Infinity";
-    std::copy(word.begin(), word.end(), f.end() - word.size());
-    return f;
-  }
-  char s[16] = {};  // d.ddddddde+XX
-  std::to_chars(s, s + sizeof s, std::fabs(x), std::chars_format::scientific, 7);
-  const int e = std::atoi(s + 10) + (x != 0.0f ? 1 : 0);
-  f[1] = std::signbit(x) ? '-' : ' ', f[2] = '0', f[3] = '.', f[4] = s[0];
-  std::copy(s + 2, s + 9, &f[5]);
-  f[12] = 'E', f[13] = e < 0 ? '-' : '+';
-  f[14] = static_cast<char>('0' + std::abs(e) / 10), f[15] = static_cast<char>('0' + std::abs(e) % 10);
-  return f;
+std::string written(float x) {
+  char f[16];
+  write_e16(x, f);
+  return std::string(f, sizeof f);
 }
-
-field written(float x) {
-  field f;
-  write_e16(x, f.data());
-  return f;
-}
-
-std::string text(const field& f) { return std::string(f.data(), f.size()); }
 
 std::string mismatch(float x) {
-  const field got = written(x), want = oracle(x);
-  return got == want ? "" : show(x) + ": wrote \"" + text(got) + "\", correctly rounded is \"" + text(want) + "\"";
+  const std::string got = written(x), want = e16_oracle(x);
+  return got == want ? "" : show(x) + ": wrote \"" + got + "\", correctly rounded is \"" + want + "\"";
 }
 
 // The cases named in the house style, pinned by hand; the sweeps below hold the rest.
@@ -66,8 +39,8 @@ TEST(E16Write, NamedHardCases) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
-    EXPECT_EQ(text(written(from_bits(c.bits))), c.text);
-    EXPECT_EQ(text(oracle(from_bits(c.bits))), c.text) << "the oracle itself";
+    EXPECT_EQ(written(from_bits(c.bits)), c.text);
+    EXPECT_EQ(e16_oracle(from_bits(c.bits)), c.text) << "the oracle itself";
   }
 }
 
