@@ -1,11 +1,8 @@
 #!/usr/bin/python3
-"""Tests of the Python tools: the cubic generator and the accuracy metric.
-
-    /usr/bin/python3 -m unittest discover -s tools -p 'test_tools.py'
-
-The generator tests need only the standard library; the accuracy tests need
-numpy and mpmath and are skipped without them.
-"""
+# Tests of the Python tools, the cubic generator and the accuracy metric:
+#     /usr/bin/python3 -m unittest discover -s tools -p 'test_tools.py'
+# The generator tests need only the standard library; the accuracy tests need
+# numpy and mpmath and are skipped without them.
 import io
 import math
 import os

@@ -54,9 +54,7 @@ class run_dir : public temp_dir {
           ::chdir(dir.c_str()) != 0) {
         ::_exit(126);
       }
-      for (const int fd : {i, o, e}) {
-        if (fd > 2) ::close(fd);
-      }
+      for (const int fd : {i, o, e}) if (fd > 2) ::close(fd);
       if (f == fault::in_closed) ::close(0);
       if (f == fault::out_closed) ::close(1);
       if (f == fault::err_closed) ::close(2);
@@ -64,9 +62,7 @@ class run_dir : public temp_dir {
       ::execv(exe, argv.data());
       ::_exit(127);
     }
-    for (const int fd : p) {
-      if (fd >= 0) ::close(fd);  // the pipe's ends: now nobody reads
-    }
+    for (const int fd : p) if (fd >= 0) ::close(fd);  // the pipe's ends: now nobody reads
     run_result r;
     int raw = 0;
     const bool waited = pid > 0 && ::waitpid(pid, &raw, 0) == pid;
