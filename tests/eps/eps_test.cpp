@@ -7,19 +7,15 @@
 namespace qubic {
 namespace {
 
-using test::bits;
-
 TEST(Eps, HalvingEndsOnTheTieThatRoundsToOne) {
   // 24 passes: epss runs 1, 2^-1, ..., 2^-23; the last candidate is 2^-24,
-  // and 1 + 2^-24 is a tie that rounds to even, exactly 1.
+  // and 1 + 2^-24 is a tie that rounds to even, exactly 1.  eps() remembers epss.
   const halving h = halve();
   EXPECT_EQ(h.passes, 24);
-  EXPECT_EQ(bits(h.try_), 0x33800000u);
-  EXPECT_EQ(bits(h.try1), 0x3F800000u);
-  EXPECT_EQ(bits(h.epss), 0x34000000u);
-  // eps() remembers the same value; half of it is the unit roundoff 2^-24.
-  EXPECT_EQ(bits(eps()), 0x34000000u);
-  EXPECT_EQ(bits(eps() * 0.5f), 0x33800000u);
+  EXPECT_BITS(h.try_, 0x1p-24f);
+  EXPECT_BITS(h.try1, 1.0f);
+  EXPECT_BITS(h.epss, 0x1p-23f);
+  EXPECT_BITS(eps(), 0x1p-23f);
 }
 
 }  // namespace
