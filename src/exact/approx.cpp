@@ -18,10 +18,12 @@
 namespace qubic::exact {
 namespace {
 
-// Newton's method until the step is below 2^-40 relative (quadratic
-// convergence: the next step would be far below a float's spacing).
+// Newton's method on a x^3 + b x^2 + c x + d from x, at most Steps steps,
+// until the step is below 2^-40 relative (quadratic convergence: the next
+// step would be far below a float's spacing).
+template <int Steps = 6>
 double newton_cubic(double a, double b, double c, double d, double x) {
-  for (int it = 0; it < 6; ++it) {
+  for (int it = 0; it < Steps; ++it) {
     const double p = ((a * x + b) * x + c) * x + d;
     const double dp = (3.0 * a * x + 2.0 * b) * x + c;
     if (dp == 0.0) break;
@@ -153,16 +155,7 @@ guesses approx_roots(double a, double b, double c, double d, bool three_real) {
     const double q2 = 8.0 * a * b;
     const double q1 = 2.0 * (b * b + a * c);
     const double q0 = b * c - a * d;
-    for (int it = 0; it < 4; ++it) {
-      const double qv = ((q3 * u + q2) * u + q1) * u + q0;
-      const double dq = (3.0 * q3 * u + 2.0 * q2) * u + q1;
-      if (dq == 0.0) break;
-      const double step = qv / dq;
-      const double nu = u - step;
-      if (!(std::fabs(nu) <= 1e300)) break;
-      u = nu;
-      if (std::fabs(step) <= 0x1p-40 * std::fabs(u)) break;
-    }
+    u = newton_cubic<4>(q3, q2, q1, q0, u);
   }
   const double gamma = r != 0.0 ? -D / r : C;
   g.re = u;

@@ -78,12 +78,6 @@ inline bd reciprocal(double y) {
   return {r, (bd_u * std::fabs(r) + bd_eta) * bd_widen};
 }
 
-inline int bd_sign(bd x) {
-  if (x.v > x.e) return 1;
-  if (x.v < -x.e) return -1;
-  return 0;
-}
-
 }  // namespace qubic::exact
 
 #endif  // QUBIC_EXACT_FILTER_HPP

@@ -1,0 +1,201 @@
+// cubic_signs: the exact sign oracle of one cubic a x^3 + b x^2 + c x + d
+// (a != 0, floats), docs/exact.md sections 3 to 5.
+//
+// Computes exact signs, at a double m holding a float or a midpoint, of the
+// discriminant, of p, p', p'', of q (whose only real root is the pair's real
+// part) and of the resolvent R(-4 a^2 m^2) (the sign of v - m, v the pair's
+// imaginary part).  Each sign is taken from a double filter when it can
+// decide, else from a compensated sum of exact parts (cubic_signs.cpp),
+// else from GMP integers (big.hpp, built on first use): the answer is exact
+// at every level.  The *_filter members are the filters alone and may
+// answer 0 (undecided); the others never guess.  Writes nothing outside the
+// object but the counters of stats.hpp.
+//
+// Worked example (the cubic of Exact.NamedExamples "x^3 + 3", values
+// checked with 300-bit mpmath): disc() = -1 (disc = -243, decided by the
+// first filter); p(-1.5) = -1 (p = -3/8, so the real root -1.44224957...
+// lies above -1.5); q(0.75) = +1 (q = 8 m^3 - 3 = 3/8, so the real part
+// 0.72112478... lies below 0.75); im_side(1.25) = -1 (v = 1.24902476...).
+#ifndef QUBIC_EXACT_CUBIC_SIGNS_HPP
+#define QUBIC_EXACT_CUBIC_SIGNS_HPP
+
+#include <cmath>
+#include <optional>
+
+#include "exact/big.hpp"
+#include "exact/filter.hpp"
+#include "exact/stats.hpp"
+
+namespace qubic::exact {
+
+class cubic_signs {
+ public:
+  cubic_signs(float a, float b, float c, float d) : fa_(a), fb_(b), fc_(c), fd_(d) {
+    const double ad = a, bd_ = b, cd = c, dd = d;
+    p_[0] = dd; p_[1] = cd; p_[2] = bd_; p_[3] = ad;
+    dp_[0] = cd; dp_[1] = 2.0 * bd_; dp_[2] = 3.0 * ad;
+    ddp_[0] = 2.0 * bd_; ddp_[1] = 6.0 * ad;
+    // q: 8a^2 and 8ab exact (products of two floats), the other two rounded once.
+    q_[3] = 8.0 * (ad * ad);
+    q_[2] = 8.0 * (ad * bd_);
+    const double bb = bd_ * bd_;
+    const double ac = ad * cd;
+    q_[1] = 2.0 * (bb + ac);
+    q_[0] = (bd_ * cd) - (ad * dd);
+    a2_ = ad * ad;
+    P_ = bd_exact(3.0 * ac) - bd_exact(bb);
+  }
+
+  // sign of the discriminant, exact: a double filter, then the compensated
+  // sum of its ten exact parts, then GMP.  Leaves in disc_ a value with an
+  // error bound for the resolvent filter.
+  int disc() {
+    const double a = fa_, b = fb_, c = fc_, d = fd_;
+    const double ac = a * c, ad = a * d, bb = b * b, bc = b * c, bd_ = b * d, cc = c * c, cd = c * d;
+    const double ab18 = (18.0 * a) * b;  // 28 x 24 bits: exact
+    const double ad27 = 27.0 * ad;       // 48 x 5 bits: exact
+    const double t1 = ab18 * cd;
+    const double t2 = -4.0 * (bb * bd_);
+    const double t3 = bc * bc;
+    const double t4 = -4.0 * (ac * cc);
+    const double t5 = -(ad27 * ad);
+    const double v = (((t1 + t2) + t3) + t4) + t5;
+    const double s =
+        (((std::fabs(t1) + std::fabs(t2)) + std::fabs(t3)) + std::fabs(t4)) + std::fabs(t5);
+    const double bound = s * 0x1p-50;
+    disc_ = {v, bound};
+    if (v > bound) return 1;
+    if (v < -bound) return -1;
+    ++stats().disc_sum;
+    sharpen_disc();
+    if (disc_.v > disc_.e) return 1;
+    if (disc_.v < -disc_.e) return -1;
+    ++stats().disc_gmp;
+    const int sg = big().disc_sign();
+    exact_disc();
+    return sg;
+  }
+
+  // The filters alone (0: undecided), for the straight-line confirmation.
+  int p_filter(double m) const { return horner_sign<3>(p_, m, 50); }
+  int q_filter(double m) const { return horner_sign<3>(q_, m, 49); }
+  int r_filter(double m) { return resolvent_filter(m); }
+
+  int p(double m) {
+    return pick(horner_sign<3>(p_, m, 50), [&] { return p_sum(m); }, [&] { return big().p_sign(m); });
+  }
+  int dp(double m) {
+    return pick(horner_sign<2>(dp_, m, 50), [&] { return dp_sum(m); }, [&] { return big().dp_sign(m); });
+  }
+  int ddp(double m) {
+    return pick(horner_sign<1>(ddp_, m, 50), [&] { return ddp_sum(m); }, [&] { return big().ddp_sign(m); });
+  }
+  int q(double m) {
+    return pick(horner_sign<3>(q_, m, 49), [&] { return q_sum(m); }, [&] { return big().q_sign(m); });
+  }
+
+  // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
+  // The resolvent filter needs disc/a^4 to a few bits more than the result;
+  // a value from the first filter may be too coarse, so it is sharpened
+  // (compensated sum, then GMP) before the sign goes to GMP.
+  int im_side(double m) {
+    int s = resolvent_filter(m);
+    if (s == 0 && disc_level_ == 0) {
+      ++stats().value_sum;
+      sharpen_disc();
+      s = resolvent_filter(m);
+    }
+    if (s == 0 && disc_level_ == 1) {
+      ++stats().value_gmp;
+      exact_disc();
+      s = resolvent_filter(m);
+    }
+    return pick(s, [&] { return big().resolvent_sign(m); });
+  }
+
+  // The GMP facts of this cubic, made on first use.
+  big_cubic& big();
+
+ private:
+  // The first level that decides: a filter's sign s, else sum(), else exact().
+  template <class Exact>
+  int pick(int s, Exact&& exact) {
+    if (s != 0) {
+      ++stats().filter;
+      return s;
+    }
+    ++stats().exact;
+    return exact();
+  }
+
+  template <class Sum, class Exact>
+  int pick(int s, Sum&& sum, Exact&& exact) {
+    if (s != 0) {
+      ++stats().filter;
+      return s;
+    }
+    s = sum();
+    if (s != 0) {
+      ++stats().sum;
+      return s;
+    }
+    ++stats().exact;
+    return exact();
+  }
+
+  // Exact-parts sums (cubic_signs.cpp): the sign, or 0 when the sum cannot
+  // decide (in practice an exact zero, left to GMP).
+  int p_sum(double m) const;
+  int dp_sum(double m) const;
+  int ddp_sum(double m) const;
+  int q_sum(double m) const;
+  // disc_ sharpened: from the compensated sum (level 1), from GMP (level 2).
+  void sharpen_disc();
+  void exact_disc();
+
+  // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2 (a^6 > 0 keeps
+  // the sign).  P/a^2 and disc/a^4 are formed once per value of disc_, with
+  // bounds e_P, e_D (bounded arithmetic, filter.hpp); then, with t exact
+  // (m^2 has at most 50 bits), s = fl(t + P), w = fl(t fl(s s)) and
+  // R = fl(w - D):  |R - exact| <= u |R| + gamma_4 |t| (t + P)^2
+  // + |t| e_P (2 |t + P| + e_P) + e_D, and gamma_4 |t| (t + P)^2 is below
+  // 4.001 u |w|, |t + P| below 1.001 |s|; 2^-1000 (1 + |t|) covers an
+  // underflow of s s (then multiplied by t) or of w (docs/exact.md).
+  int resolvent_filter(double m) {
+    if (res_level_ != disc_level_) {
+      res_level_ = disc_level_;
+      const bd ia2 = reciprocal(a2_);
+      pn_ = P_ * ia2;
+      dn_ = (disc_ * ia2) * ia2;
+    }
+    const double t = -4.0 * (m * m);
+    const double s = t + pn_.v;
+    const double w = t * (s * s);
+    const double r = w - dn_.v;
+    const double ep = pn_.e;
+    const double bound =
+        ((((0x1p-53 * std::fabs(r) + 0x1.01p-51 * std::fabs(w)) +
+           std::fabs(t) * (ep * (2.002 * std::fabs(s) + ep))) +
+          dn_.e) +
+         bd_eta * (1.0 + std::fabs(t))) *
+        bd_widen;
+    if (r > bound) return 1;
+    if (r < -bound) return -1;
+    return 0;
+  }
+
+  float fa_, fb_, fc_, fd_;
+  double p_[4], dp_[3], ddp_[2], q_[4];
+  double a2_;
+  bd P_;
+  bd disc_{0.0, 0.0};
+  int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 GMP
+  int res_level_ = -1;  // disc_level_ when pn_, dn_ were formed
+  bd pn_{0.0, 0.0};
+  bd dn_{0.0, 0.0};
+  std::optional<big_cubic> big_;
+};
+
+}  // namespace qubic::exact
+
+#endif  // QUBIC_EXACT_CUBIC_SIGNS_HPP
