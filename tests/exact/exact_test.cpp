@@ -4,11 +4,12 @@
 // every flag, every written entry and every bit of every written part.
 //
 //   QUBIC_EXHAUSTIVE=1 ./qubic_tests --gtest_filter='Exact.*'   (100 times the cubics)
-#include <bit>
+#include <array>
 #include <cmath>
+#include <complex>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -25,187 +26,156 @@ namespace {
 
 using test::bits;
 using test::from_bits;
+using cubic = std::array<float, 4>;  // a3, a2, a1, a0
 
-struct cubic {
-  float a3, a2, a1, a0;
-};
-
+// Per root its flag and the bits of both parts; an unwritten root's parts
+// print as the quiet NaN when both are NaN.  Equal text, equal answers.
 std::string show(const solution& s) {
   std::string out;
   for (int k = 0; k < 3; ++k) {
+    const bool blank = !s.written[k] && std::isnan(s.root[k].real()) && std::isnan(s.root[k].imag());
+    const float re = blank ? test::nan : s.root[k].real(), im = blank ? test::nan : s.root[k].imag();
     char buf[128];
-    std::snprintf(buf, sizeof buf, "  [%d] flag %d %s %08X %08X (%.9g %+.9gi)\n", k, s.flag[k],
-                  s.written[k] ? "written" : "unwritten", bits(s.root[k].real()), bits(s.root[k].imag()),
-                  static_cast<double>(s.root[k].real()), static_cast<double>(s.root[k].imag()));
+    std::snprintf(buf, sizeof buf, "  flag %d, %s: %08X %08X (%.9g %+.9gi)\n", s.flag[k], s.written[k] ? "written" : "not written",
+                  bits(re), bits(im), static_cast<double>(re), static_cast<double>(im));
     out += buf;
   }
   return out;
 }
 
-bool same(const solution& x, const solution& y) {
-  for (int k = 0; k < 3; ++k) {
-    if (x.flag[k] != y.flag[k] || x.written[k] != y.written[k]) return false;
-    const auto& a = x.root[k];
-    const auto& b = y.root[k];
-    if (x.written[k] ? bits(a.real()) != bits(b.real()) || bits(a.imag()) != bits(b.imag())
-                     : !std::isnan(a.real()) || !std::isnan(a.imag()) || !std::isnan(b.real()) || !std::isnan(b.imag()))
-      return false;
-  }
-  return true;
-}
-
-// "" when the engine, in both forms, agrees with the reference; else both answers.
-std::string departure(const cubic& c) {
-  const solution e = solve_exact(c.a3, c.a2, c.a1, c.a0), r = test::reference(c.a3, c.a2, c.a1, c.a0);
-  // The by-reference form: written entries the same bits, the rest untouched.
-  const coeffs a{{c.a0, c.a1, c.a2, c.a3}};
+// qubic_exact() on outputs prefilled with the sentinel NaN: a root counts as
+// written when either part lost the sentinel.
+solution by_reference(const cubic& c) {
   roots re{{test::sentinel(), test::sentinel(), test::sentinel()}}, im = re;
   flags fl{{7, 7, 7}};
-  qubic_exact(a, re, im, fl);
-  bool by_ref = true;
+  qubic_exact(coeffs{{c[3], c[2], c[1], c[0]}}, re, im, fl);
+  solution s;
   for (int k = 0; k < 3; ++k) {
-    const std::uint32_t want_re = e.written[k] ? bits(e.root[k].real()) : test::sentinel_bits;
-    const std::uint32_t want_im = e.written[k] ? bits(e.root[k].imag()) : test::sentinel_bits;
-    by_ref = by_ref && fl(k + 1) == e.flag[k] && bits(re(k + 1)) == want_re && bits(im(k + 1)) == want_im;
+    s.flag[k] = fl(k + 1);
+    s.written[k] = bits(re(k + 1)) != test::sentinel_bits || bits(im(k + 1)) != test::sentinel_bits;
+    s.root[k] = {re(k + 1), im(k + 1)};
   }
-  if (same(e, r) && by_ref) return "";
-  char head[160];
-  std::snprintf(head, sizeof head, "a3 a2 a1 a0 = %08X %08X %08X %08X (%a %a %a %a)%s\n", bits(c.a3), bits(c.a2),
-                bits(c.a1), bits(c.a0), static_cast<double>(c.a3), static_cast<double>(c.a2),
-                static_cast<double>(c.a1), static_cast<double>(c.a0), by_ref ? "" : " [qubic_exact differs]");
-  return head + std::string("engine:\n") + show(e) + "reference:\n" + show(r);
+  return s;
+}
+
+// "" when the engine, in both call forms, agrees with the reference; else the
+// coefficients (hexfloat and bits) and the answers.
+std::string departure(const cubic& c) {
+  const std::string r = show(test::reference(c[0], c[1], c[2], c[3])), e = show(solve_exact(c[0], c[1], c[2], c[3])),
+                    b = show(by_reference(c));
+  if (e == r && b == r) return "";
+  std::string out = "a3 a2 a1 a0:";
+  for (const float x : c) out += " " + test::show(x);
+  return out + "\nsolve_exact:\n" + e + (b == e ? "" : "qubic_exact:\n" + b) + "reference:\n" + r;
 }
 
 // ---------------------------------------------------------------------------
-// Families.  Each draws one cubic from the generator; coefficients computed in
-// double are rounded once to float, so the cubic solved is the rounded one.
+// Families.  Coefficients computed in double are rounded once to float: the
+// cubic solved is the rounded one.  Draws are sequenced (initialiser lists,
+// one declaration each) so that every compiler makes the same cubics.
 
 using rng = std::mt19937_64;
 double uniform(rng& g, double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(g); }
 int integer(rng& g, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(g); }
-double decades(rng& g, double lo, double hi) { return std::pow(10.0, uniform(g, lo, hi)); }
-double sign(rng& g) { return integer(g, 0, 1) ? 1.0 : -1.0; }
 float f(double x) { return static_cast<float>(x); }
 
-// a3 (x - r0)(x - r1)(x - r2), expanded in double.
-cubic from_roots(double a3, double r0, double r1, double r2) {
-  return {f(a3), f(-a3 * (r0 + r1 + r2)), f(a3 * (r0 * r1 + r0 * r2 + r1 * r2)), f(-a3 * r0 * r1 * r2)};
+// 10^x, x uniform in [lo, hi], of random sign when any_sign.
+double decades(rng& g, double lo, double hi, bool any_sign = true) {
+  const double m = std::pow(10.0, uniform(g, lo, hi));
+  return any_sign && integer(g, 0, 1) == 1 ? -m : m;
 }
 
-// a3 (x - r)((x - u)^2 + v^2), expanded in double.
-cubic from_pair(double a3, double r, double u, double v) {
-  const double w = u * u + v * v;
-  return {f(a3), f(-a3 * (r + 2 * u)), f(a3 * (2 * u * r + w)), f(-a3 * r * w)};
+// Four coefficients, each from draw.
+cubic four(rng& g, float (*draw)(rng&)) { return {draw(g), draw(g), draw(g), draw(g)}; }
+
+// a3 (x - r0)(x - r1)(x - r2), expanded in double (a pair's imaginary parts cancel exactly).
+cubic from_roots(double a3, const std::array<std::complex<double>, 3>& r) {
+  const std::complex<double> s = r[0] + r[1] + r[2], p = r[0] * r[1] + r[0] * r[2] + r[1] * r[2], q = r[0] * r[1] * r[2];
+  return {f(a3), f(-a3 * s.real()), f(a3 * p.real()), f(-a3 * q.real())};
 }
 
-// 2^k (x - p 2^j)^2 (x - q 2^j) with integers |p|, |q| <= 128, q = p for a
-// triple root: every coefficient an exact float.
+// 2^k (x - p 2^j)^2 (x - q 2^j), integers |p|, |q| <= 128 (q = p for a triple root): every step exact.
 cubic multiple(rng& g) {
-  const double p = integer(g, -128, 128), q = integer(g, 0, 3) ? integer(g, -128, 128) : p;
-  const int j = integer(g, -30, 30), k = integer(g, -30, 30);
-  return {f(std::ldexp(1.0, k)), f(std::ldexp(-(2 * p + q), j + k)), f(std::ldexp(p * p + 2 * p * q, 2 * j + k)),
-          f(std::ldexp(-p * p * q, 3 * j + k))};
+  const double p = integer(g, -128, 128), q = integer(g, 0, 3) != 0 ? integer(g, -128, 128) : p;
+  const double s = std::ldexp(1.0, integer(g, -30, 30)), a3 = std::ldexp(1.0, integer(g, -30, 30));
+  return from_roots(a3, {p * s, p * s, q * s});
 }
 
-struct family {
-  const char* name;
-  int count;
-  std::function<cubic(rng&)> make;
-};
+// a3 (x - r)((x - u)^2 + v^2) from {a3, r, u, v}.
+cubic from_pair(const std::array<double, 4>& x) { return from_roots(x[0], {x[1], {x[2], x[3]}, {x[2], -x[3]}}); }
+
+struct family { const char* name; int count; cubic (*make)(rng&); };
 
 const family families[] = {
     // Coefficients uniform in [-10, 10].
-    {"ordinary", 1500,
-     [](rng& g) { return cubic{f(uniform(g, -10, 10)), f(uniform(g, -10, 10)), f(uniform(g, -10, 10)), f(uniform(g, -10, 10))}; }},
+    {"ordinary", 1500, [](rng& g) { return four(g, [](rng& h) { return f(uniform(h, -10, 10)); }); }},
     // Three real roots of either sign, each within 10^-12 .. 10^12.
     {"three real roots over decades", 1000,
-     [](rng& g) { return from_roots(1, sign(g) * decades(g, -12, 12), sign(g) * decades(g, -12, 12), sign(g) * decades(g, -12, 12)); }},
-    // A real root and a pair u +- iv, each part within 10^-10 .. 10^10.
+     [](rng& g) { return from_roots(1, {decades(g, -12, 12), decades(g, -12, 12), decades(g, -12, 12)}); }},
+    // a3 of 10^-5 .. 10^5, a real root and a pair u +- iv, each part within 10^-10 .. 10^10.
     {"complex pairs", 1000,
-     [](rng& g) { return from_pair(decades(g, -5, 5), sign(g) * decades(g, -10, 10), sign(g) * decades(g, -10, 10), decades(g, -10, 10)); }},
+     [](rng& g) { return from_pair({decades(g, -5, 5, false), decades(g, -10, 10), decades(g, -10, 10), decades(g, -10, 10, false)}); }},
     // Double and triple roots with exact float coefficients (multiple() above).
     {"exact multiple roots", 500, multiple},
     // A pair whose imaginary part is 10^-4 .. 10^-30 of its real part.
     {"tiny imaginary parts", 500,
-     [](rng& g) {
-       const double u = sign(g) * decades(g, -3, 3);
-       return from_pair(1, uniform(g, -3, 3), u, std::fabs(u) * decades(g, -30, -4));
-     }},
-    // Roots r, r + e and r + e or r + 2e or r - e, with e of 10^-9 .. 10^-2 of r.
-    // Either roots r, r + e and r + e, r + 2e or r - e, with e of 10^-9 ..
-    // 10^-2 of r; or an exact multiple root split by moving one coefficient
-    // of the family above 1 to 3 floats up or down.
+     [](rng& g) { const double u = decades(g, -3, 3); return from_pair({1, uniform(g, -3, 3), u, std::fabs(u) * decades(g, -30, -4, false)}); }},
+    // Either an exact multiple root split by moving one coefficient -3 to 3
+    // floats, or roots r, r + e and r + e, r + 2e or r - e, e of 10^-9 .. 10^-2 of r.
     {"near-multiple roots", 1000,
      [](rng& g) {
-       if (integer(g, 0, 1)) {
+       if (integer(g, 0, 1) == 1) {
          cubic c = multiple(g);
-         float* a[] = {&c.a3, &c.a2, &c.a1, &c.a0};
-         float& x = *a[integer(g, 0, 3)];
-         x = from_bits(bits(x) + static_cast<std::uint32_t>(integer(g, -3, 3)));
+         const int at = integer(g, 0, 3);
+         c[at] = from_bits(bits(c[at]) + static_cast<std::uint32_t>(integer(g, -3, 3)));
          return c;
        }
-       const double r = sign(g) * decades(g, -3, 3), e = r * decades(g, -9, -2);
-       const double third[] = {r + e, r + 2 * e, r - e};
-       return from_roots(1, r, r + e, third[integer(g, 0, 2)]);
+       const double r = decades(g, -3, 3), e = r * decades(g, -9, -2, false), third[] = {r + e, r + 2 * e, r - e};
+       return from_roots(1, {r, r + e, third[integer(g, 0, 2)]});
      }},
-    // Any finite bit pattern (every exponent, subnormals included), and +-0
-    // with probability 1/8, for zero roots and lower degrees.
+    // Any bit pattern (every exponent, subnormals; cubics with an infinity or a NaN are skipped), +-0 with
+    // probability 1/8 (zero roots, lower degrees).
     {"coefficients over the whole range", 2000,
-     [](rng& g) {
-       const auto any = [&g] {
-         std::uint32_t u;
-         do u = static_cast<std::uint32_t>(g()); while ((u & 0x7F800000u) == 0x7F800000u);
-         return from_bits(u % 8 == 0 ? u & 0x80000000u : u);
-       };
-       return cubic{any(), any(), any(), any()};
-     }},
+     [](rng& g) { return four(g, [](rng& h) { const auto u = static_cast<std::uint32_t>(h()); return from_bits(u % 8 == 0 ? u & 0x80000000u : u); }); }},
     // Each coefficient a subnormal (or zero) with probability 1/2, else within [-4, 4].
-    {"subnormal coefficients", 1000,
-     [](rng& g) {
-       const auto one = [&g] {
-         return integer(g, 0, 1) ? from_bits(static_cast<std::uint32_t>(g()) & 0x807FFFFFu) : f(uniform(g, -4, 4));
-       };
-       return cubic{one(), one(), one(), one()};
+    {"subnormal coefficients", 1000, [](rng& g) {
+       return four(g, [](rng& h) { return integer(h, 0, 1) == 1 ? from_bits(static_cast<std::uint32_t>(h()) & 0x807FFFFFu) : f(uniform(h, -4, 4)); });
      }},
-    // A root near -a2 / a3 of 2^125 .. 2^130 (the largest float is just
-    // under 2^128), or near -a0 / a1 of 2^-153 .. 2^-124 (the subnormal range).
+    // Coefficients in [-4, 4], then a3 of 10^-44.8 .. 10^-30 (2^-149 .. 2^-100) and a2 = -a3 t, a root near t of
+    // 10^37.6 .. 10^39.2 (2^125 .. 2^130: floats end below 2^128); or a0 = -a1 t, t of 10^-46 .. 10^-37.3
+    // (2^-153 .. 2^-124, the subnormal range).
     {"roots at the overflow and underflow edges", 1000,
      [](rng& g) {
-       const double a3 = sign(g) * std::ldexp(uniform(g, 1, 2), integer(g, -149, -100));
-       const double a1 = f(uniform(g, -4, 4)), a0 = f(uniform(g, -4, 4));
-       if (integer(g, 0, 1)) return cubic{f(a3), f(-a3 * std::ldexp(uniform(g, 1, 2), integer(g, 125, 129))), f(a1), f(a0)};
-       const double small = std::ldexp(uniform(g, 1, 2), integer(g, -153, -125));
-       const double b1 = sign(g) * decades(g, -3, 3);
-       return cubic{f(uniform(g, -4, 4)), f(uniform(g, -4, 4)), f(b1), f(-b1 * small)};
+       cubic c = four(g, [](rng& h) { return f(uniform(h, -4, 4)); });
+       const int i = 2 * integer(g, 0, 1);  // 0: a3 and a2, 2: a1 and a0
+       const double a = i == 0 ? decades(g, -44.8, -30) : decades(g, -3, 3);
+       const double t = i == 0 ? decades(g, 37.6, 39.2, false) : decades(g, -46, -37.3, false);
+       c[i] = f(a);
+       c[i + 1] = f(-a * t);
+       return c;
      }},
-    // Exact ties.  A real root o 2^-150 (o odd), halfway between two
-    // subnormals: 2^k (x - o 2^-150)(x^2 + m 2^j).  Or a zero root and a pair
-    // whose real part o 2^-150 is halfway: 2^k x (x^2 - o 2^-149 x + w).
+    // Exact ties, o odd: a real root o 2^-150 halfway between two subnormals,
+    // 2^k (x - o 2^-150)(x^2 + m 2^j); or a zero root and a pair whose real
+    // part o 2^-150 is halfway, 2^k x (x^2 - o 2^-149 x + w).
     {"rational roots on a midpoint", 500,
      [](rng& g) {
-       const int o = 2 * integer(g, 0, 1023) + 1, k = integer(g, 1, 60);
-       if (integer(g, 0, 1)) {
-         const int m = integer(g, 1, 2047), j = integer(g, 0, 40);
-         return cubic{f(std::ldexp(1, k)), f(std::ldexp(-o, k - 150)), f(std::ldexp(m, j + k)), f(std::ldexp(-o * m, j + k - 150))};
-       }
-       return cubic{f(std::ldexp(1, k)), f(std::ldexp(-o, k - 149)), f(std::ldexp(uniform(g, 0.1, 8), k)), 0.0f};
+       const int o = 2 * integer(g, 0, 1023) + 1, k = integer(g, 1, 60), m = integer(g, 1, 2047), j = integer(g, 0, 40);
+       return integer(g, 0, 1) == 1
+                  ? cubic{f(std::ldexp(1, k)), f(std::ldexp(-o, k - 150)), f(std::ldexp(m, j + k)), f(std::ldexp(-o * m, j + k - 150))}
+                  : cubic{f(std::ldexp(1, k)), f(std::ldexp(-o, k - 149)), f(std::ldexp(uniform(g, 0.1, 8), k)), 0.0f};
      }},
 };
 
-bool exhaustive() {
-  const char* on = std::getenv("QUBIC_EXHAUSTIVE");
-  return on != nullptr && std::string_view(on) == "1";
-}
-
 TEST(Exact, FamiliesAgreeWithReference) {
-  const int scale = exhaustive() ? 100 : 1;
+  const char* on = std::getenv("QUBIC_EXHAUSTIVE");
+  const int scale = on != nullptr && std::string_view(on) == "1" ? 100 : 1;
   for (const family& fam : families) {
     SCOPED_TRACE(fam.name);
     rng g(0x5eed0000u + static_cast<unsigned>(&fam - families));
     int failures = 0;
     for (int n = 0; n < fam.count * scale && failures < 10; ++n) {
       const cubic c = fam.make(g);
-      if (!std::isfinite(c.a3) || !std::isfinite(c.a2) || !std::isfinite(c.a1) || !std::isfinite(c.a0)) continue;
+      if (!std::isfinite(c[0]) || !std::isfinite(c[1]) || !std::isfinite(c[2]) || !std::isfinite(c[3])) continue;
       if (const std::string d = departure(c); !d.empty()) {
         ++failures;
         ADD_FAILURE() << d;
@@ -219,12 +189,8 @@ TEST(Exact, FamiliesAgreeWithReference) {
 // reference must give them.
 TEST(Exact, NamedExamples) {
   const float inf = test::inf, nan = test::nan;
-  const struct {
-    const char* why;
-    cubic a;
-    std::array<std::int32_t, 3> flag;
-    std::array<float, 6> parts;  // re, im of root 0, 1, 2 (written roots only)
-  } cases[] = {
+  // parts: re, im of root 0, 1, 2 (written roots only).
+  const struct { const char* why; cubic a; std::array<std::int32_t, 3> flag; std::array<float, 6> parts; } cases[] = {
       {"x^3 + 3", {1, 0, 0, 3}, {1, 1, 1}, {-0x1.713744p+0f, 0, 0x1.713744p-1f, 0x1.3fc016p+0f, 0x1.713744p-1f, -0x1.3fc016p+0f}},
       {"x^3 + x^2 + 1", {1, 1, 0, 1}, {1, 1, 1}, {-0x1.772faep+0f, 0, 0x1.dcbeb4p-3f, 0x1.95c96p-1f, 0x1.dcbeb4p-3f, -0x1.95c96p-1f}},
       {"spread over 60 decades", {1e-30f, 0, 0, 1e30f}, {1, 1, 1}, {-0x1.5af1d8p+66f, 0, 0x1.5af1d8p+65f, 0x1.2c7682p+66f, 0x1.5af1d8p+65f, -0x1.2c7682p+66f}},
@@ -251,14 +217,12 @@ TEST(Exact, NamedExamples) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
-    solution want;
+    solution want{{}, c.flag, {}};
     for (int k = 0; k < 3; ++k) {
       want.root[k] = {c.parts[2 * k], c.parts[2 * k + 1]};
-      want.flag[k] = c.flag[k];
       want.written[k] = c.flag[k] == 1 || c.flag[k] == -3;
     }
-    const solution r = test::reference(c.a.a3, c.a.a2, c.a.a1, c.a.a0);
-    EXPECT_TRUE(same(r, want)) << "reference:\n" << show(r) << "true:\n" << show(want);
+    EXPECT_EQ(show(test::reference(c.a[0], c.a[1], c.a[2], c.a[3])), show(want)) << "reference against the true values";
     const std::string d = departure(c.a);
     EXPECT_TRUE(d.empty()) << d;
   }
