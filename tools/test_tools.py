@@ -84,21 +84,13 @@ class Formats(unittest.TestCase):
         self.assertEqual([g.f32(1e39), g.f32(-4e38), g.f32(3.4028235e38), bits(g.f32(1e-46))],
                          [math.inf, -math.inf, g.FLT_MAX, 0])
 
-    def test_shortest_round_trips_and_is_shortest(self):
-        # random bit patterns, seed 20240601: the text reads back to the same
-        # single, and one digit fewer never does
+    def test_shortest_round_trips(self):
+        # random bit patterns, seed 20240601: the text the solver is fed reads
+        # back to the same single (NaN aside)
         rng = random.Random(20240601)
-        for _ in range(20000):
-            b = rng.getrandbits(32)
+        for b in (rng.getrandbits(32) for _ in range(20000)):
             x = g.f32_from_bits(b)
-            if x != x:
-                continue
-            s = g.shortest(x)
-            self.assertEqual(bits(g.f32(float(s))), b, s)
-            digits = len(s.lstrip("-").split("e")[0].replace(".", "").lstrip("0"))
-            if digits > 1 and math.isfinite(x):
-                fewer = "%.*g" % (digits - 1, x)
-                self.assertNotEqual(bits(g.f32(float(fewer))), b, (s, fewer))
+            self.assertTrue(x != x or bits(g.f32(float(g.shortest(x)))) == b, hex(b))
 
 
 @unittest.skipIf(acc is None, "numpy and mpmath are needed")

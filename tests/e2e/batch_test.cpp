@@ -1,7 +1,8 @@
 // The batch program end to end: what needs the real executable and the real
 // solver (files on disk, links, devices, pipes, standard descriptors, exit
 // status, the shipped example).  The record loop itself is checked with
-// stand-in solvers in tests/call/batch_test.cpp; heavier faults (a 1 GiB
+// stand-in solvers in tests/records/, the connection of the files through
+// run_batch in tests/call/batch_test.cpp; heavier faults (a 1 GiB
 // line, ten million lines, a read-only file system) are in
 // .ci/steps/20-io-faults.sh.
 #include <cerrno>
