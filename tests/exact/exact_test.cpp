@@ -65,8 +65,10 @@ std::string departure(const cubic& c) {
                     b = show(by_reference(c));
   if (e == r && b == r) return "";
   std::string out = "a3 a2 a1 a0:";
-  for (const float x : c) out += " " + test::show(x);
-  return out + "\nsolve_exact:\n" + e + (b == e ? "" : "qubic_exact:\n" + b) + "reference:\n" + r;
+  for (const float x : c) (out += ' ') += test::show(x);
+  out += "\nsolve_exact:\n" + e;
+  if (b != e) (out += "qubic_exact:\n") += b;
+  return out + "reference:\n" + r;
 }
 
 // ---------------------------------------------------------------------------
