@@ -56,7 +56,7 @@ def _float32(x, name):
         return a.astype(np.float32, copy=False)
 
 
-def solve(*coeffs, exact=False):
+def solve(*coeffs, exact=False, threads=None):
     """Solve cubics a3 x^3 + a2 x^2 + a1 x + a0, highest power first.
 
     solve(a3, a2, a1, a0): four array-likes that broadcast together;
@@ -70,6 +70,10 @@ def solve(*coeffs, exact=False):
 
     exact=True uses the exact engine (every root correctly rounded; see
     exact_available); without it in the build, NotImplementedError.
+
+    threads: how many threads share the cubics (default None: one per core;
+    below 16,384 cubics per thread, fewer).  The cubics are independent, so
+    the results are the same bits for any count.
 
     Returns Solution(roots, flags, solved) with shapes (..., 3), (..., 3) and
     (...), where ... is the broadcast shape of the coefficients.  No Python
@@ -89,7 +93,8 @@ def solve(*coeffs, exact=False):
     else:
         raise TypeError(f"solve() takes 1 or 4 coefficient arguments ({len(coeffs)} given)")
     shape = c.shape[:-1]
-    roots, flags, solved = _qubic.solve_array(np.ascontiguousarray(c.reshape(-1, 4)), bool(exact))
+    roots, flags, solved = _qubic.solve_array(np.ascontiguousarray(c.reshape(-1, 4)), bool(exact),
+                                              int(threads or 0))
     return Solution(roots.reshape(shape + (3,)), flags.reshape(shape + (3,)), solved.reshape(shape))
 
 

@@ -20,7 +20,7 @@ class Solution(NamedTuple):
     flags: npt.NDArray[np.int32]       # (..., 3)
     solved: npt.NDArray[np.bool_]      # (...)
 
-def solve(*coeffs: npt.ArrayLike, exact: bool = ...) -> Solution: ...
+def solve(*coeffs: npt.ArrayLike, exact: bool = ..., threads: int | None = ...) -> Solution: ...
 
 class RecordError(ValueError):
     results6: bytes

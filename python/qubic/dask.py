@@ -22,7 +22,7 @@ _packed = np.dtype([("roots", np.complex64, (3,)), ("flags", np.int32, (3,)), ("
 
 
 def _solve_block(block, exact):
-    s = qubic.solve(block, exact=exact)
+    s = qubic.solve(block, exact=exact, threads=1)  # the cluster runs the blocks in parallel
     out = np.empty(block.shape[:-1], dtype=_packed)
     out["roots"], out["flags"], out["solved"] = s.roots, s.flags, s.solved
     return out

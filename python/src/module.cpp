@@ -12,6 +12,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <qubic/solve.hpp>
 #if QUBIC_HAVE_EXACT
@@ -48,9 +50,30 @@ void solve_all(Solve solve, const float* c, std::size_t n, std::complex<float>* 
   }
 }
 
+// solve_all over `threads` contiguous slices of the n cubics, one thread
+// each (threads <= 0: one per core), with at least min_slice cubics per
+// thread.  The cubics are independent and every slice writes only its own
+// outputs, so the bits are the same for any number of threads.
+template <class Solve>
+void solve_split(Solve solve, const float* c, std::size_t n, std::complex<float>* r, std::int32_t* f, bool* s,
+                 int threads) {
+  constexpr std::size_t min_slice = 16384;
+  std::size_t t = threads > 0 ? static_cast<std::size_t>(threads) : std::max(1u, std::thread::hardware_concurrency());
+  t = std::max<std::size_t>(1, std::min(t, n / min_slice));
+  std::vector<std::thread> helpers;
+  helpers.reserve(t - 1);
+  for (std::size_t k = 1; k < t; ++k) {
+    const std::size_t b = n * k / t;
+    const std::size_t e = n * (k + 1) / t;
+    helpers.emplace_back([=] { solve_all(solve, c + 4 * b, e - b, r + 3 * b, f + 3 * b, s + b); });
+  }
+  solve_all(solve, c, n / t, r, f, s);
+  for (std::thread& h : helpers) h.join();
+}
+
 // coeffs: (n, 4) float32, highest power first.  Returns roots (n, 3)
 // complex64, flags (n, 3) int32, solved (n,) bool.
-py::tuple solve_array(const py::array_t<float, py::array::c_style>& coeffs, bool exact) {
+py::tuple solve_array(const py::array_t<float, py::array::c_style>& coeffs, bool exact, int threads) {
   check_exact(exact);
   if (coeffs.ndim() != 2 || coeffs.shape(1) != 4) throw py::value_error("coefficients must have shape (n, 4)");
   const py::ssize_t n = coeffs.shape(0);
@@ -65,11 +88,11 @@ py::tuple solve_array(const py::array_t<float, py::array::c_style>& coeffs, bool
     py::gil_scoped_release unlocked;
 #if QUBIC_HAVE_EXACT
     if (exact) {
-      solve_all(&qubic::solve_exact, c, static_cast<std::size_t>(n), r, f, s);
+      solve_split(&qubic::solve_exact, c, static_cast<std::size_t>(n), r, f, s, threads);
     } else
 #endif
     {
-      solve_all(&qubic::solve, c, static_cast<std::size_t>(n), r, f, s);
+      solve_split(&qubic::solve, c, static_cast<std::size_t>(n), r, f, s, threads);
     }
   }
   return py::make_tuple(roots, flags, solved);
@@ -156,7 +179,7 @@ std::string flag_meaning(std::int64_t code) {
 
 PYBIND11_MODULE(_qubic, m) {
   m.doc() = "The compiled core of qubic; use the package qubic, not this module.";
-  m.def("solve_array", &solve_array, py::arg("coeffs"), py::arg("exact"));
+  m.def("solve_array", &solve_array, py::arg("coeffs"), py::arg("exact"), py::arg("threads"));
   m.def("run_batch", &run_batch, py::arg("test6"), py::arg("exact"), py::arg("first_line"));
   m.def("flag_meaning", &flag_meaning, py::arg("code"));
   m.attr("exact_available") = exact_available;
