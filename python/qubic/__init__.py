@@ -24,12 +24,9 @@ from . import _qubic
 from ._qubic import (ALL_ROOTS, DEGRADED, FOUND, NO_ROOT, NOT_COMPUTED, REFUSED,
                      UNCLEAN, UNUSABLE)
 
-__all__ = ["solve", "Solution", "run_batch", "RecordError", "flag_meaning", "exact_available",
+__all__ = ["solve", "Solution", "run_batch", "RecordError", "flag_meaning",
            "FOUND", "ALL_ROOTS", "NO_ROOT", "REFUSED", "UNUSABLE", "DEGRADED", "UNCLEAN",
            "NOT_COMPUTED"]
-
-#: True when this build carries the exact engine (solve(..., exact=True)).
-exact_available = bool(_qubic.exact_available)
 
 Solution = namedtuple("Solution", ["roots", "flags", "solved"])
 Solution.__doc__ = """The roots of cubics with their flags.
@@ -68,8 +65,7 @@ def solve(*coeffs, exact=False, threads=None):
     NaN or subnormal coefficient (after rounding) refuses its cubic: flags
     REFUSED, roots NaN.  Complex, object and string input raises TypeError.
 
-    exact=True uses the exact engine (every root correctly rounded; see
-    exact_available); without it in the build, NotImplementedError.
+    exact=True uses the exact engine (every root correctly rounded).
 
     threads: how many threads share the cubics (default None: one per core;
     below 16,384 cubics per thread, fewer).  The cubics are independent, so

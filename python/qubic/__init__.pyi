@@ -4,8 +4,6 @@ from typing import Final, NamedTuple, Tuple
 import numpy as np
 import numpy.typing as npt
 
-exact_available: Final[bool]
-
 FOUND: Final[int]          # 1: found and usable
 ALL_ROOTS: Final[int]      # 0: the polynomial is identically zero
 NO_ROOT: Final[int]        # -1: leading coefficient zero, fewer than three roots

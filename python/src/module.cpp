@@ -15,26 +15,14 @@
 #include <thread>
 #include <vector>
 
-#include <qubic/solve.hpp>
-#if QUBIC_HAVE_EXACT
 #include <qubic/exact.hpp>
-#endif
+#include <qubic/solve.hpp>
 
 #include "records/record_loop.hpp"
 
 namespace py = pybind11;
 
 namespace {
-
-constexpr bool exact_available = QUBIC_HAVE_EXACT != 0;
-
-// exact=True without the engine in this build: NotImplementedError.
-void check_exact(bool exact) {
-  if (exact && !exact_available) {
-    PyErr_SetString(PyExc_NotImplementedError, "exact=True: this build of qubic has no exact engine");
-    throw py::error_already_set();
-  }
-}
 
 // Solves the n cubics of c into r, f, s with the solver `solve`.
 template <class Solve>
@@ -74,7 +62,6 @@ void solve_split(Solve solve, const float* c, std::size_t n, std::complex<float>
 // coeffs: (n, 4) float32, highest power first.  Returns roots (n, 3)
 // complex64, flags (n, 3) int32, solved (n,) bool.
 py::tuple solve_array(const py::array_t<float, py::array::c_style>& coeffs, bool exact, int threads) {
-  check_exact(exact);
   if (coeffs.ndim() != 2 || coeffs.shape(1) != 4) throw py::value_error("coefficients must have shape (n, 4)");
   const py::ssize_t n = coeffs.shape(0);
   py::array_t<std::complex<float>> roots({n, py::ssize_t{3}});
@@ -86,12 +73,9 @@ py::tuple solve_array(const py::array_t<float, py::array::c_style>& coeffs, bool
   bool* s = solved.mutable_data();
   {
     py::gil_scoped_release unlocked;
-#if QUBIC_HAVE_EXACT
     if (exact) {
       solve_split(&qubic::solve_exact, c, static_cast<std::size_t>(n), r, f, s, threads);
-    } else
-#endif
-    {
+    } else {
       solve_split(&qubic::solve, c, static_cast<std::size_t>(n), r, f, s, threads);
     }
   }
@@ -128,7 +112,6 @@ class memory_sink {
 // and line that field's line, the outputs then holding what the program
 // writes before it stops.
 py::tuple run_batch(const py::bytes& test6, bool exact, std::uint64_t first_line) {
-  check_exact(exact);
   char* data = nullptr;
   py::ssize_t size = 0;
   if (PyBytes_AsStringAndSize(test6.ptr(), &data, &size) != 0) throw py::error_already_set();
@@ -138,12 +121,7 @@ py::tuple run_batch(const py::bytes& test6, bool exact, std::uint64_t first_line
   std::uint64_t line = first_line - 1;
   {
     py::gil_scoped_release unlocked;
-#if QUBIC_HAVE_EXACT
     qubic::records::record_loop loop(exact ? &::qubic::qubic_exact : &::qubic::qubic);
-#else
-    (void)exact;
-    qubic::records::record_loop loop(&::qubic::qubic);
-#endif
     const std::size_t n = static_cast<std::size_t>(size);
     constexpr std::size_t width = qubic::records::record_width;
     char rec[width];
@@ -182,7 +160,6 @@ PYBIND11_MODULE(_qubic, m) {
   m.def("solve_array", &solve_array, py::arg("coeffs"), py::arg("exact"), py::arg("threads"));
   m.def("run_batch", &run_batch, py::arg("test6"), py::arg("exact"), py::arg("first_line"));
   m.def("flag_meaning", &flag_meaning, py::arg("code"));
-  m.attr("exact_available") = exact_available;
   m.attr("FOUND") = qubic::flag::found;
   m.attr("ALL_ROOTS") = qubic::flag::all_roots;
   m.attr("NO_ROOT") = qubic::flag::no_root;

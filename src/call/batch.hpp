@@ -5,6 +5,8 @@
 
 #include <qubic/qubic.hpp>
 
+#include "records/record_loop.hpp"
+
 namespace qubic::call {
 
 struct batch_files {
@@ -12,8 +14,8 @@ struct batch_files {
   const char* results = "results6";  // status lines and coefficient records, written
 };
 
-// The cubic solver a run calls; tests hand in their own to reach every branch.
-using solver = void (*)(const coeffs&, roots&, roots&, flags&);
+// The cubic solver a run calls (the record loop's); tests hand in their own.
+using solver = records::solver;
 
 // Runs the batch: connects files.results, then files.test (see connect()),
 // then per record reads array(3), array(2), array(1), array(0), calls solve
