@@ -45,6 +45,21 @@ solution solve_exact(float a3, float a2, float a1, float a0);
 // a solver of that shape is expected, such as the batch program's loop.
 void qubic_exact(const coeffs& array, roots& rroot, roots& iroot, flags& fl);
 
+// The same contract for double coefficients: the roots of the exact
+// polynomial whose coefficients are the given doubles, each real and
+// imaginary part rounded to the nearest double (ties to even), with the
+// flags, order and signed zeros above; every finite double is accepted,
+// subnormal ones included, and a part beyond the double range is +-inf
+// (flag -3).  Its own name, not an overload of solve_exact, so that calls
+// with float or int arguments keep their meaning.
+solution_double solve_exact_double(double a3, double a2, double a1, double a0);
+
+using coeffs_double = vec<double, 0, 3>;  // coeffs_double(k): coefficient of x^k
+using roots_double = vec<double, 1, 3>;   // real or imaginary parts of roots 1..3
+
+// solve_exact_double in the by-reference form of qubic_exact.
+void qubic_exact_double(const coeffs_double& array, roots_double& rroot, roots_double& iroot, flags& fl);
+
 }  // namespace qubic
 
 #endif  // QUBIC_EXACT_HPP

@@ -24,10 +24,14 @@
 
 namespace qubic {
 
-struct solution {
+// The roots of one cubic with their flags, in the precision of its
+// coefficients: solution for float (both solvers), solution_double for the
+// exact engine's double entry (qubic/exact.hpp).
+template <class Real>
+struct basic_solution {
   // root[k] = (real part, imaginary part) of root k + 1 where written[k];
   // a quiet NaN in both parts where the solver did not write the root.
-  std::array<std::complex<float>, 3> root;
+  std::array<std::complex<Real>, 3> root;
   // flag[k]: one of the codes of qubic::flag for root k + 1.
   std::array<std::int32_t, 3> flag;
   // written[k]: the solver computed a value for root k + 1 on this cubic.  A
@@ -36,8 +40,11 @@ struct solution {
   std::array<bool, 3> written;
 
   // All three flags are flag::found: the cubic counts as solved.
-  bool solved() const;
+  bool solved() const { return flag[0] == flag::found && flag[1] == flag::found && flag[2] == flag::found; }
 };
+
+using solution = basic_solution<float>;
+using solution_double = basic_solution<double>;
 
 // The three roots of a3 x^3 + a2 x^2 + a1 x + a0 with their flags.  Never
 // throws, allocates nothing.

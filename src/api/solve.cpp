@@ -30,10 +30,6 @@ bool untouched(float x) { return std::bit_cast<std::uint32_t>(x) == unwritten_bi
 
 }  // namespace
 
-bool solution::solved() const {
-  return flag[0] == flag::found && flag[1] == flag::found && flag[2] == flag::found;
-}
-
 solution solve(float a3, float a2, float a1, float a0) {
   coeffs array;
   array(0) = a0;
