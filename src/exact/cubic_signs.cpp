@@ -81,7 +81,7 @@ void cubic_signs::sharpen_disc() {
   const two t5 = two_prod(27.0 * ad, ad);
   const double x[10] = {t1.hi, t1.lo, -4.0 * t2.hi, -4.0 * t2.lo, t3.hi, t3.lo,
                         -4.0 * t4.hi, -4.0 * t4.lo, -t5.hi, -t5.lo};
-  const sum_result r = sum2<10>(x);
+  const sum_result r = sum2(x, 10);
   disc_ = {r.value, std::fabs(r.value) * 0x1p-52 + r.abs_sum * 0x1p-98};
   disc_level_ = 1;
 }
