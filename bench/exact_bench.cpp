@@ -35,16 +35,19 @@ void BM_exact(benchmark::State& state, kind k) {
     benchmark::DoNotOptimize(qubic::solve_exact(x(3), x(2), x(1), x(0)));
   }
   const qubic::exact::counters s = qubic::exact::stats();
-  const double cubics = static_cast<double>(s.cubics);
-  state.counters["filter_signs"] = static_cast<double>(s.filter) / cubics;
-  state.counters["sum_signs"] = static_cast<double>(s.sum) / cubics;
-  state.counters["gmp_signs"] = static_cast<double>(s.exact) / cubics;
-  state.counters["disc_sum"] = static_cast<double>(s.disc_sum) / cubics;
-  state.counters["disc_gmp"] = static_cast<double>(s.disc_gmp) / cubics;
-  state.counters["value_sum"] = static_cast<double>(s.value_sum) / cubics;
-  state.counters["value_gmp"] = static_cast<double>(s.value_gmp) / cubics;
-  state.counters["searches"] = static_cast<double>(s.searches) / cubics;
-  state.counters["gmp_cubics"] = static_cast<double>(s.cubics_with_gmp) / cubics;
+  const double n_polys = static_cast<double>(s.polynomials);
+  auto per = [&](std::uint64_t x) { return static_cast<double>(x) / n_polys; };
+  state.counters["filter_signs"] = per(s.filter);
+  state.counters["sum_signs"] = per(s.sum);
+  state.counters["expansion_signs"] = per(s.expansion);
+  state.counters["gmp_signs"] = per(s.gmp);
+  state.counters["disc_sum"] = per(s.disc_sum);
+  state.counters["disc_expansion"] = per(s.disc_expansion);
+  state.counters["value_sum"] = per(s.value_sum);
+  state.counters["value_expansion"] = per(s.value_expansion);
+  state.counters["searches"] = per(s.searches);
+  state.counters["probes"] = per(s.probes);
+  state.counters["gmp_cubics"] = per(s.cubics_with_gmp);
 }
 
 void BM_qubic(benchmark::State& state, kind k) {

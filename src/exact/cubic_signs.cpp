@@ -1,27 +1,28 @@
-// cubic_signs: the levels past the filters (cubic_signs.hpp), the
-// compensated sums of exact parts (docs/exact.md sections 3 and 5) and the
-// discriminant's value from GMP.
+// cubic_signs: the levels past the filters (cubic_signs.hpp): the exact
+// parts of p, p', q and the discriminant (docs/exact.md sections 3 and 5),
+// the discriminant's sharper values, and the resolvent's scale.
 //
-// Each *_sum returns the exact sign of its polynomial at m, or 0 when Sum2
-// cannot decide; sharpen_disc and exact_disc write disc_ (value and bound)
-// and disc_level_, nothing else.  Worked example (checked with 300-bit
-// mpmath): for (x - 1)(x - 2)(x - 3) = x^3 - 6x^2 + 11x - 6 at m = 2.5 the
-// parts give p = -3/8, p' = -1/4, p'' = 3: p_sum = -1, dp_sum = -1,
-// ddp_sum = +1.
+// Each *_parts writes its polynomial at m as an exact sum of doubles;
+// sharpen_disc, expand_disc and form_resolvent write disc_, disc_level_,
+// pn_, dn_, scale_ and res_level_, nothing else.  Worked example (checked
+// with 300-bit mpmath): for (x - 1)(x - 2)(x - 3) = x^3 - 6x^2 + 11x - 6 at
+// m = 2.5 the parts sum to p = -3/8, p' = -1/4: p(2.5) = -1, dp(2.5) = -1,
+// ddp(2.5) = +1 (p'' = 3).
 #include "exact/cubic_signs.hpp"
 
+#include <algorithm>
 #include <cmath>
-
-#include "exact/expansion.hpp"
 
 namespace qubic::exact {
 
 big_cubic& cubic_signs::big() {
-  if (!big_) {
-    big_.emplace(fa_, fb_, fc_, fd_);
+  static thread_local big_cubic workspace;
+  if (!big_set_) {
+    workspace.set(fa_, fb_, fc_, fd_);
+    big_set_ = true;
     ++stats().cubics_with_gmp;
   }
-  return *big_;
+  return workspace;
 }
 
 // The polynomials at m as exact sums of a few doubles (section 5 of
@@ -29,31 +30,26 @@ big_cubic& cubic_signs::big() {
 // every product below is of exact doubles, split by two_prod into two
 // (products of at most 28 + 25 bits are exact as they stand).  No
 // partial product underflows: all are multiples of 2^-750 at least.
-int cubic_signs::p_sum(double m) const {
+void cubic_signs::p_parts(double m, double* x) const {
   const double a = p_[3], b = p_[2], c = p_[1], d = p_[0];
   const double m2 = m * m;
   const two m3 = two_prod(m2, m);
   const two x1 = two_prod(a, m3.hi);
   const two x2 = two_prod(a, m3.lo);
   const two x3 = two_prod(b, m2);
-  const double x[8] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo, c * m, d};
-  return sum2_sign<8>(x);
+  const double parts[8] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo, c * m, d};
+  std::copy(parts, parts + 8, x);
 }
 
-int cubic_signs::dp_sum(double m) const {  // 3a m^2 + 2b m + c; 2b m has 50 bits
+void cubic_signs::dp_parts(double m, double* x) const {  // 3a m^2 + 2b m + c; 2b m has 50 bits
   const two x1 = two_prod(dp_[2], m * m);
-  const double x[4] = {x1.hi, x1.lo, dp_[1] * m, dp_[0]};
-  return sum2_sign<4>(x);
-}
-
-int cubic_signs::ddp_sum(double m) const {  // 6a m (52 bits) + 2b: the sign of a rounded sum of two
-  const double v = ddp_[1] * m + ddp_[0];
-  return (v > 0.0) - (v < 0.0);
+  const double parts[4] = {x1.hi, x1.lo, dp_[1] * m, dp_[0]};
+  std::copy(parts, parts + 4, x);
 }
 
 // q(m) = 8a^2 m^3 + 8ab m^2 + 2(b^2 + ac) m + (bc - ad), from the exact
 // products a^2, ab, b^2, ac, bc, ad.
-int cubic_signs::q_sum(double m) const {
+void cubic_signs::q_parts(double m, double* x) const {
   const double a = fa_, b = fb_, c = fc_, d = fd_;
   const double m2 = m * m;
   const two m3 = two_prod(m2, m);
@@ -63,15 +59,14 @@ int cubic_signs::q_sum(double m) const {
   const two x3 = two_prod(8.0 * (a * b), m2);
   const two x4 = two_prod(2.0 * (b * b), m);
   const two x5 = two_prod(2.0 * (a * c), m);
-  const double x[12] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo,
-                        x4.hi, x4.lo, x5.hi, x5.lo, b * c, -(a * d)};
-  return sum2_sign<12>(x);
+  const double parts[12] = {x1.hi, x1.lo, x2.hi, x2.lo, x3.hi, x3.lo,
+                            x4.hi, x4.lo, x5.hi, x5.lo, b * c, -(a * d)};
+  std::copy(parts, parts + 12, x);
 }
 
-// disc_ from the ten exact parts of the discriminant (two_prod of exact
-// products of two floats), summed by sum2: |r - disc| <= u |disc| +
-// gamma_9^2 sum|x_i|, and gamma_9^2 < 2^-99.
-void cubic_signs::sharpen_disc() {
+// The ten exact parts of the discriminant: two_prod of exact products of
+// two floats (18ab has 28 bits, 27ad 53).
+void cubic_signs::disc_parts(double* x) const {
   const double a = fa_, b = fb_, c = fc_, d = fd_;
   const double ad = a * d;
   const two t1 = two_prod((18.0 * a) * b, c * d);
@@ -79,18 +74,50 @@ void cubic_signs::sharpen_disc() {
   const two t3 = two_prod(b * c, b * c);
   const two t4 = two_prod(a * c, c * c);
   const two t5 = two_prod(27.0 * ad, ad);
-  const double x[10] = {t1.hi, t1.lo, -4.0 * t2.hi, -4.0 * t2.lo, t3.hi, t3.lo,
-                        -4.0 * t4.hi, -4.0 * t4.lo, -t5.hi, -t5.lo};
-  const sum_result r = sum2(x, 10);
-  disc_ = {r.value, std::fabs(r.value) * 0x1p-52 + r.abs_sum * 0x1p-98};
+  const double parts[10] = {t1.hi, t1.lo, -4.0 * t2.hi, -4.0 * t2.lo, t3.hi, t3.lo,
+                            -4.0 * t4.hi, -4.0 * t4.lo, -t5.hi, -t5.lo};
+  std::copy(parts, parts + 10, x);
+}
+
+// disc_ from sum2 of n doubles whose exact sum is disc: |r - disc| <=
+// u |disc| + gamma_9^2 sum |x_i| for n <= 10, and gamma_9^2 < 2^-99.
+namespace {
+bd disc_value(const double* x, int n) {
+  const sum_result r = sum2(x, n);
+  return {r.value, std::fabs(r.value) * 0x1p-52 + r.abs_sum * 0x1p-98};
+}
+}  // namespace
+
+void cubic_signs::sharpen_disc() {
+  double x[10];
+  disc_parts(x);
+  disc_ = disc_value(x, 10);
   disc_level_ = 1;
 }
 
-// disc_ from GMP: truncated to 53 bits, so within 2^-52 relative.
-void cubic_signs::exact_disc() {
-  disc_.v = big().disc_value();
-  disc_.e = std::fabs(disc_.v) * 0x1p-51;
+// The exact expansion of the parts: its largest component has the sign of
+// disc, and sum2 over its components (nonoverlapping, so their absolute
+// values add up to about |disc|) gives a value within about 2^-52.
+int cubic_signs::expand_disc() {
+  double x[10];
+  disc_parts(x);
+  double e[10];
+  const int k = grow(x, 10, e);
   disc_level_ = 2;
+  if (k == 0) {
+    disc_ = {0.0, 0.0};
+    return 0;
+  }
+  disc_ = disc_value(e, k);
+  return e[k - 1] > 0.0 ? 1 : -1;
+}
+
+// P/a^2 and disc/a^4 in bounded arithmetic.
+void cubic_signs::form_resolvent() {
+  res_level_ = disc_level_;
+  const bd ia2 = reciprocal(a2_);
+  pn_ = P_ * ia2;
+  dn_ = (disc_ * ia2) * ia2;
 }
 
 }  // namespace qubic::exact

@@ -5,11 +5,13 @@
 // discriminant, of p, p', p'', of q (whose only real root is the pair's real
 // part) and of the resolvent R(-4 a^2 m^2) (the sign of v - m, v the pair's
 // imaginary part).  Each sign is taken from a double filter when it can
-// decide, else from a compensated sum of exact parts (cubic_signs.cpp),
-// else from GMP integers (big.hpp, built on first use): the answer is exact
-// at every level.  The *_filter members are the filters alone and may
-// answer 0 (undecided); the others never guess.  Writes nothing outside the
-// object but the counters of stats.hpp.
+// decide, else from a compensated sum of exact parts, else from the exact
+// expansion of those parts (cubic_signs.cpp): the answer is exact at every
+// level, and only the resolvent, whose exact value does not fit the range
+// of double, has a last level in GMP integers (big.hpp, built on first
+// use).  The *_filter members are the filters alone and may answer 0
+// (undecided); the others never guess.  Writes nothing outside the object
+// but the counters of stats.hpp.
 //
 // Worked example (the cubic of Exact.NamedExamples "x^3 + 3", values
 // checked with 300-bit mpmath): disc() = -1 (disc = -243, decided by the
@@ -20,9 +22,9 @@
 #define QUBIC_EXACT_CUBIC_SIGNS_HPP
 
 #include <cmath>
-#include <optional>
 
 #include "exact/big.hpp"
+#include "exact/expansion.hpp"
 #include "exact/filter.hpp"
 #include "exact/stats.hpp"
 
@@ -47,8 +49,8 @@ class cubic_signs {
   }
 
   // sign of the discriminant, exact: a double filter, then the compensated
-  // sum of its ten exact parts, then GMP.  Leaves in disc_ a value with an
-  // error bound for the resolvent filter.
+  // sum of its ten exact parts, then their exact expansion.  Leaves in
+  // disc_ a value with an error bound for the resolvent filter.
   int disc() {
     const double a = fa_, b = fb_, c = fc_, d = fd_;
     const double ac = a * c, ad = a * d, bb = b * b, bc = b * c, bd_ = b * d, cc = c * c, cd = c * d;
@@ -70,10 +72,8 @@ class cubic_signs {
     sharpen_disc();
     if (disc_.v > disc_.e) return 1;
     if (disc_.v < -disc_.e) return -1;
-    ++stats().disc_gmp;
-    const int sg = big().disc_sign();
-    exact_disc();
-    return sg;
+    ++stats().disc_expansion;
+    return expand_disc();
   }
 
   // The filters alone (0: undecided), for the straight-line confirmation.
@@ -81,23 +81,45 @@ class cubic_signs {
   int q_filter(double m) const { return horner_sign<3>(q_, m, 49); }
   int r_filter(double m) { return resolvent_filter(m); }
 
+  // At m = 0 the values are d, c and bc - ad (a rounded difference of
+  // exact products), exact signs.
   int p(double m) {
-    return pick(horner_sign<3>(p_, m, 50), [&] { return p_sum(m); }, [&] { return big().p_sign(m); });
+    if (m == 0.0) return filtered(sign(p_[0]));
+    const int s = p_filter(m);
+    if (s != 0) return filtered(s);
+    double x[8];
+    p_parts(m, x);
+    return by_parts<8>(x);
   }
   int dp(double m) {
-    return pick(horner_sign<2>(dp_, m, 50), [&] { return dp_sum(m); }, [&] { return big().dp_sign(m); });
+    if (m == 0.0) return filtered(sign(dp_[0]));
+    const int s = horner_sign<2>(dp_, m, 50);
+    if (s != 0) return filtered(s);
+    double x[4];
+    dp_parts(m, x);
+    return by_parts<4>(x);
   }
-  int ddp(double m) {
-    return pick(horner_sign<1>(ddp_, m, 50), [&] { return ddp_sum(m); }, [&] { return big().ddp_sign(m); });
+  // 6a m has at most 26 + 25 bits: p''(m) = 6a m + 2b is a sum of two
+  // exact doubles, and a rounded sum has the sign of the exact one.
+  int ddp(double m) const {
+    ++stats().filter;
+    const double v = ddp_[1] * m + ddp_[0];
+    return (v > 0.0) - (v < 0.0);
   }
   int q(double m) {
-    return pick(horner_sign<3>(q_, m, 49), [&] { return q_sum(m); }, [&] { return big().q_sign(m); });
+    if (m == 0.0) return filtered(sign(q_[0]));
+    const int s = q_filter(m);
+    if (s != 0) return filtered(s);
+    double x[12];
+    q_parts(m, x);
+    return by_parts<12>(x);
   }
 
   // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
   // The resolvent filter needs disc/a^4 to a few bits more than the result;
   // a value from the first filter may be too coarse, so it is sharpened
-  // (compensated sum, then GMP) before the sign goes to GMP.
+  // (compensated sum, then the exact expansion, then, should the
+  // expansion's value still be loose, GMP's) before the sign goes to GMP.
   int im_side(double m) {
     int s = resolvent_filter(m);
     if (s == 0 && disc_level_ == 0) {
@@ -106,52 +128,53 @@ class cubic_signs {
       s = resolvent_filter(m);
     }
     if (s == 0 && disc_level_ == 1) {
-      ++stats().value_gmp;
-      exact_disc();
+      ++stats().value_expansion;
+      expand_disc();
       s = resolvent_filter(m);
     }
-    return pick(s, [&] { return big().resolvent_sign(m); });
+    if (s != 0) return filtered(s);
+    ++stats().gmp;
+    if (disc_level_ == 2 && !(disc_.e <= 0x1p-50 * std::fabs(disc_.v))) {
+      disc_ = {big().disc_value(), 0.0};
+      disc_.e = std::fabs(disc_.v) * 0x1p-51;
+      disc_level_ = 3;
+      s = resolvent_filter(m);
+      if (s != 0) return s;
+    }
+    return big().resolvent_sign(m);
   }
 
-  // The GMP facts of this cubic, made on first use.
+  // The GMP facts of this cubic, made on first use in the calling thread's
+  // workspace.
   big_cubic& big();
 
  private:
-  // The first level that decides: a filter's sign s, else sum(), else exact().
-  template <class Exact>
-  int pick(int s, Exact&& exact) {
-    if (s != 0) {
-      ++stats().filter;
-      return s;
-    }
-    ++stats().exact;
-    return exact();
+  static int sign(double v) { return (v > 0.0) - (v < 0.0); }
+  static int filtered(int s) {
+    ++stats().filter;
+    return s;
   }
 
-  template <class Sum, class Exact>
-  int pick(int s, Sum&& sum, Exact&& exact) {
-    if (s != 0) {
-      ++stats().filter;
-      return s;
-    }
-    s = sum();
-    if (s != 0) {
-      ++stats().sum;
-      return s;
-    }
-    ++stats().exact;
-    return exact();
+  template <int N>
+  static int by_parts(const double* x) {
+    int level = 0;
+    const int s = parts_sign<N>(x, &level);
+    count_parts(level);
+    return s;
   }
 
-  // Exact-parts sums (cubic_signs.cpp): the sign, or 0 when the sum cannot
-  // decide (in practice an exact zero, left to GMP).
-  int p_sum(double m) const;
-  int dp_sum(double m) const;
-  int ddp_sum(double m) const;
-  int q_sum(double m) const;
-  // disc_ sharpened: from the compensated sum (level 1), from GMP (level 2).
+  // The exact parts (cubic_signs.cpp): each polynomial at m as the exact
+  // sum of a few doubles.
+  void p_parts(double m, double* x) const;
+  void dp_parts(double m, double* x) const;
+  void q_parts(double m, double* x) const;
+  void disc_parts(double* x) const;
+  // disc_ sharpened: from the compensated sum of the parts (level 1), from
+  // their exact expansion (level 2; returns the exact sign).
   void sharpen_disc();
-  void exact_disc();
+  int expand_disc();
+  // pn_, dn_ for the current disc_.
+  void form_resolvent();
 
   // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2 (a^6 > 0 keeps
   // the sign).  P/a^2 and disc/a^4 are formed once per value of disc_, with
@@ -162,12 +185,7 @@ class cubic_signs {
   // 4.001 u |w|, |t + P| below 1.001 |s|; 2^-1000 (1 + |t|) covers an
   // underflow of s s (then multiplied by t) or of w (docs/exact.md).
   int resolvent_filter(double m) {
-    if (res_level_ != disc_level_) {
-      res_level_ = disc_level_;
-      const bd ia2 = reciprocal(a2_);
-      pn_ = P_ * ia2;
-      dn_ = (disc_ * ia2) * ia2;
-    }
+    if (res_level_ != disc_level_) form_resolvent();
     const double t = -4.0 * (m * m);
     const double s = t + pn_.v;
     const double w = t * (s * s);
@@ -189,11 +207,11 @@ class cubic_signs {
   double a2_;
   bd P_;
   bd disc_{0.0, 0.0};
-  int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 GMP
+  int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 exact expansion, 3 GMP
   int res_level_ = -1;  // disc_level_ when pn_, dn_ were formed
   bd pn_{0.0, 0.0};
   bd dn_{0.0, 0.0};
-  std::optional<big_cubic> big_;
+  bool big_set_ = false;  // the workspace holds this cubic
 };
 
 }  // namespace qubic::exact

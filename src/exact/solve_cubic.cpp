@@ -1,10 +1,12 @@
 // solve_cubic: the cubic case of the exact engine (solve_cubic.hpp).
 //
 // The plan, argued in docs/exact.md:
+//  0. A zero constant term leaves the exact root 0 and a quadratic, whose
+//     closed forms decide everything (solve_low.hpp).
 //  1. The sign of the discriminant, exactly (double filter, compensated sum
-//     of its exact parts, GMP), fixes the kind of roots: three distinct real
-//     ones, one real one and a complex pair, or a multiple root (then every
-//     root is rational).
+//     of its exact parts, their exact expansion), fixes the kind of roots:
+//     three distinct real ones, one real one and a complex pair, or a
+//     multiple root (then every root is rational: multiple.hpp).
 //  2. Each part of each root is the unique real x of a sign oracle
 //     side(m) = sign(x - m), exact at every float midpoint m: p's sign for a
 //     lone real root, the count of roots below m (signs of p, p', p'') for
@@ -13,17 +15,19 @@
 //  3. A double approximation names a float; two oracle calls at the
 //     midpoints around it confirm it, or the search walks to the right cell
 //     (cells.hpp).  Every oracle call is a double filter first, then an
-//     exact-parts sum, then GMP: the result is exact either way, so the
-//     float found is the correctly rounded value, ties to even included.
+//     exact-parts sum, then the exact expansion of the parts (GMP for the
+//     resolvent only): the result is exact either way, so the float found
+//     is the correctly rounded value, ties to even included.
 #include "exact/solve_cubic.hpp"
 
 #include <cstdint>
 
 #include "exact/approx.hpp"
-#include "exact/big.hpp"
 #include "exact/cells.hpp"
 #include "exact/cubic_signs.hpp"
+#include "exact/multiple.hpp"
 #include "exact/part.hpp"
+#include "exact/solve_low.hpp"
 #include "exact/stats.hpp"
 
 namespace qubic::exact {
@@ -59,31 +63,15 @@ int three_side(cubic_signs& s, int sa, int i, double m) {
 }  // namespace
 
 void solve_cubic(float a, float b, float c, float d, solution& out) {
-  ++stats().cubics;
+  if (d == 0.0f) {  // x (a x^2 + b x + c): the quadratic's closed forms
+    solve_zero_root(a, b, c, out);
+    return;
+  }
   cubic_signs s(a, b, c, d);
   const int sa = a > 0.0f ? 1 : -1;
   const int sd = s.disc();
-  if (sd == 0) {
-    big_cubic& big = s.big();
-    auto side0 = [&](double m) { return big.rational_side(0, m); };
-    const part x0 = round_part(side0, 0.0);
-    if (big.triple()) {
-      for (int k = 0; k < 3; ++k) put_real(out, k, x0);
-      return;
-    }
-    auto side1 = [&](double m) { return big.rational_side(1, m); };
-    const part x1 = round_part(side1, 0.0);
-    // The double root x0 twice and the simple one x1, ascending by their
-    // exact values (the rounded ones may tie, as -0 and +0 do).
-    if (big.rational_order() > 0) {
-      put_real(out, 0, x0);
-      put_real(out, 1, x0);
-      put_real(out, 2, x1);
-    } else {
-      put_real(out, 0, x1);
-      put_real(out, 1, x0);
-      put_real(out, 2, x0);
-    }
+  if (sd == 0) {  // a multiple root: every root is rational
+    solve_multiple(a, b, c, d, s, out);
     return;
   }
   const guesses g = approx_roots(a, b, c, d, sd > 0);
