@@ -112,12 +112,51 @@ int cubic_signs::expand_disc() {
   return e[k - 1] > 0.0 ? 1 : -1;
 }
 
-// P/a^2 and disc/a^4 in bounded arithmetic.
+// The scale: 2^k near the largest root, from the exponents of b/a, c/a,
+// d/a (the largest root lies within a few factors of two of
+// max(|b/a|, |c/a|^(1/2), |d/a|^(1/3))).  Only the filter's range depends
+// on it, never a decision.  Then P/a^2 2^-2k and disc/a^4 2^-6k, the
+// latter brought near 1 before the second division so that only the last
+// scaling can leave the range (and then the true value does too).
 void cubic_signs::form_resolvent() {
   res_level_ = disc_level_;
+  const int ea = exponent(fa_);
+  int k = 0;
+  bool any = false;
+  auto take = [&](float x, int n) {
+    if (x == 0.0f) return;
+    const int e = (exponent(x) - ea) / n;
+    k = any ? std::max(k, e) : e;
+    any = true;
+  };
+  take(fb_, 1);
+  take(fc_, 2);
+  take(fd_, 3);
+  scale_ = pow2(-k);
   const bd ia2 = reciprocal(a2_);
-  pn_ = P_ * ia2;
-  dn_ = (disc_ * ia2) * ia2;
+  pn_ = scaled(P_ * ia2, -2 * k);
+  const bd x = disc_ * ia2;
+  const int j = x.v != 0.0 ? -exponent(x.v) : 0;
+  dn_ = scaled(scaled(x, j) * ia2, -6 * k - j);
+}
+
+double cubic_signs::im_guess(double v0) {
+  if (disc_level_ == 0 && !(disc_.e <= 0x1p-30 * std::fabs(disc_.v))) sharpen_disc();
+  if (res_level_ != disc_level_) form_resolvent();
+  const double P = pn_.v, D = dn_.v;
+  const double vs = v0 * scale_;
+  double t = vs > 0.0 ? -4.0 * (vs * vs) : D / (P * P);
+  for (int it = 0; it < 8; ++it) {
+    const double s = t + P;
+    const double f = t * (s * s) - D;
+    const double df = s * (3.0 * t + P);
+    if (!(df != 0.0)) break;
+    const double step = f / df;
+    t = t - step;
+    if (std::fabs(step) <= 0x1p-45 * std::fabs(t)) break;
+  }
+  if (!(t < 0.0) || !std::isfinite(t)) return v0;
+  return std::sqrt(-0.25 * t) / scale_;
 }
 
 }  // namespace qubic::exact

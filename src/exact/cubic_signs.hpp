@@ -144,6 +144,15 @@ class cubic_signs {
     return big().resolvent_sign(m);
   }
 
+  // A double guess of v (disc < 0) from the resolvent: Newton's method on
+  // t (t + P)^2 - D in the scaled variable, from t = -4 v0^2 (v0 the
+  // caller's guess) or, when v0 = 0 (it cancelled), from D / P^2, the
+  // root's value when |t| is far below |P|.  The real root of that cubic
+  // lies well apart from its complex pair (docs/exact.md section 5), so a
+  // double evaluation places it to a few units of 2^-52 once disc/a^4 is
+  // that accurate.  Returns v0 when the iteration fails; never trusted.
+  double im_guess(double v0);
+
   // The GMP facts of this cubic, made on first use in the calling thread's
   // workspace.
   big_cubic& big();
@@ -173,11 +182,13 @@ class cubic_signs {
   // their exact expansion (level 2; returns the exact sign).
   void sharpen_disc();
   int expand_disc();
-  // pn_, dn_ for the current disc_.
+  // pn_, dn_ (and the scale) for the current disc_.
   void form_resolvent();
 
   // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2 (a^6 > 0 keeps
-  // the sign).  P/a^2 and disc/a^4 are formed once per value of disc_, with
+  // the sign), in the variable m 2^-k (k from the size of the roots, so
+  // that the terms stay in range; the roots scale by 2^-k, R/a^6 by
+  // 2^-6k).  P/a^2 and disc/a^4 are formed once per value of disc_, with
   // bounds e_P, e_D (bounded arithmetic, filter.hpp); then, with t exact
   // (m^2 has at most 50 bits), s = fl(t + P), w = fl(t fl(s s)) and
   // R = fl(w - D):  |R - exact| <= u |R| + gamma_4 |t| (t + P)^2
@@ -186,7 +197,8 @@ class cubic_signs {
   // underflow of s s (then multiplied by t) or of w (docs/exact.md).
   int resolvent_filter(double m) {
     if (res_level_ != disc_level_) form_resolvent();
-    const double t = -4.0 * (m * m);
+    const double ms = m * scale_;  // exact: a power of two, no underflow
+    const double t = -4.0 * (ms * ms);
     const double s = t + pn_.v;
     const double w = t * (s * s);
     const double r = w - dn_.v;
@@ -209,6 +221,7 @@ class cubic_signs {
   bd disc_{0.0, 0.0};
   int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 exact expansion, 3 GMP
   int res_level_ = -1;  // disc_level_ when pn_, dn_ were formed
+  double scale_ = 1.0;  // 2^-k
   bd pn_{0.0, 0.0};
   bd dn_{0.0, 0.0};
   bool big_set_ = false;  // the workspace holds this cubic

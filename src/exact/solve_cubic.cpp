@@ -137,7 +137,7 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
   auto re_side = [&](double m) { return -s.q(m); };
   const part u = round_part(re_side, g.re);
   auto im_side = [&](double m) { return s.im_side(m); };
-  const part v = round_part(im_side, g.im, 0);
+  const part v = round_part(im_side, s.im_guess(g.im), 0);
   put(out, 1, u, v);
   put(out, 2, u, part{-v.f, v.lost});
 }
