@@ -97,9 +97,10 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
         return;
       }
     }
+    const guesses h = approx_cluster(a, b, c, d, true, g);
     for (int i = 1; i <= 3; ++i) {
       auto side = [&](double m) { return three_side(s, sa, i, m); };
-      put_real(out, i - 1, round_part(side, g.x[i - 1]));
+      put_real(out, i - 1, round_part(side, h.x[i - 1]));
     }
     return;
   }
@@ -132,12 +133,13 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
       }
     }
   }
+  const guesses h = approx_cluster(a, b, c, d, false, g);
   auto real_side = [&](double m) { return -sa * s.p(m); };
-  put_real(out, 0, round_part(real_side, g.x[0]));
+  put_real(out, 0, round_part(real_side, h.x[0]));
   auto re_side = [&](double m) { return -s.q(m); };
-  const part u = round_part(re_side, g.re);
+  const part u = round_part(re_side, h.re);
   auto im_side = [&](double m) { return s.im_side(m); };
-  const part v = round_part(im_side, s.im_guess(g.im), 0);
+  const part v = round_part(im_side, s.im_guess(h.im), 0);
   put(out, 1, u, v);
   put(out, 2, u, part{-v.f, v.lost});
 }
