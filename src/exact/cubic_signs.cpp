@@ -112,14 +112,24 @@ int cubic_signs::expand_disc() {
   return e[k - 1] > 0.0 ? 1 : -1;
 }
 
-// The scale: 2^k near the largest root, from the exponents of b/a, c/a,
-// d/a (the largest root lies within a few factors of two of
-// max(|b/a|, |c/a|^(1/2), |d/a|^(1/3))).  Only the filter's range depends
-// on it, never a decision.  Then P/a^2 2^-2k and disc/a^4 2^-6k, the
-// latter brought near 1 before the second division so that only the last
-// scaling can leave the range (and then the true value does too).
+// P/a^2 and disc/a^4 as they stand when |P/a^2| < 2^300 and
+// 2^-900 < |disc/a^4| < 2^900: then, for m up to twice v (v < 2^128), every
+// term of the filter lies below 2^900 and disc/a^4 far above the floor
+// 2^-1000.  Otherwise the scale: 2^k near the largest root, from the
+// exponents of b/a, c/a, d/a (the largest root lies within a few factors
+// of two of max(|b/a|, |c/a|^(1/2), |d/a|^(1/3))), and P/a^2 2^-2k and
+// disc/a^4 2^-6k, the latter brought near 1 before the second division so
+// that only the last scaling can leave the range (and then the true value
+// does too).  Only the filter's range depends on the scale, never a
+// decision.
 void cubic_signs::form_resolvent() {
   res_level_ = disc_level_;
+  const bd ia2 = reciprocal(a2_);
+  pn_ = P_ * ia2;
+  dn_ = (disc_ * ia2) * ia2;
+  scale_ = 1.0;
+  const double ap = std::fabs(pn_.v), ad = std::fabs(dn_.v);
+  if (ap < 0x1p300 && ad < 0x1p900 && ad > 0x1p-900) return;
   const int ea = exponent(fa_);
   int k = 0;
   bool any = false;
@@ -133,7 +143,6 @@ void cubic_signs::form_resolvent() {
   take(fc_, 2);
   take(fd_, 3);
   scale_ = pow2(-k);
-  const bd ia2 = reciprocal(a2_);
   pn_ = scaled(P_ * ia2, -2 * k);
   const bd x = disc_ * ia2;
   const int j = x.v != 0.0 ? -exponent(x.v) : 0;

@@ -81,10 +81,13 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
     // each, in order: every guess is confirmed by p alone.
     // Filter signs only, in straight-line code; a sign left open fails
     // the test (0 is neither side).
+    // A cell where both signs are decided and equal holds no root (or
+    // two): that guess is wrong, and so are, likely, its neighbours in a
+    // cluster; guesses that collide likewise.  Then second guesses.
     std::int64_t k[3];
     for (int i = 0; i < 3; ++i) k[i] = guess_key(g.x[i]);
-    if (k[0] > -inf_key && k[2] < inf_key && k[0] < k[1] && k[1] < k[2] && k[0] != 0 && k[1] != 0 &&
-        k[2] != 0) {
+    bool wrong = !(k[0] < k[1] && k[1] < k[2]);
+    if (k[0] > -inf_key && k[2] < inf_key && !wrong && k[0] != 0 && k[1] != 0 && k[2] != 0) {
       int lo[3];
       int hi[3];
       for (int i = 0; i < 3; ++i) {
@@ -96,8 +99,9 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
         for (int i = 0; i < 3; ++i) put_real(out, i, part{key_float(k[i]), false});
         return;
       }
+      wrong = lo[0] * hi[0] > 0 || lo[1] * hi[1] > 0 || lo[2] * hi[2] > 0;
     }
-    const guesses h = approx_cluster(a, b, c, d, true, g);
+    const guesses h = wrong ? approx_cluster(a, b, c, d, true, g) : g;
     for (int i = 1; i <= 3; ++i) {
       auto side = [&](double m) { return three_side(s, sa, i, m); };
       put_real(out, i - 1, round_part(side, h.x[i - 1]));
@@ -110,6 +114,7 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
   // increasing through its only real root u, and R(-4 a^2 m^2) > 0 exactly
   // for 0 <= m < v.  Key 0 (an exact or lost zero) and the cells beside
   // infinity take the general path.
+  bool wrong = false;  // a cell shown to miss its part: second guesses
   {
     const std::int64_t kr = guess_key(g.x[0]);
     const std::int64_t ku = guess_key(g.re);
@@ -131,9 +136,10 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
         put(out, 2, part{uf, false}, part{-vf, false});
         return;
       }
+      wrong = r1 * r2 > 0 || u1 * u2 > 0 || v1 * v2 > 0;
     }
   }
-  const guesses h = approx_cluster(a, b, c, d, false, g);
+  const guesses h = wrong ? approx_cluster(a, b, c, d, false, g) : g;
   auto real_side = [&](double m) { return -sa * s.p(m); };
   put_real(out, 0, round_part(real_side, h.x[0]));
   auto re_side = [&](double m) { return -s.q(m); };
