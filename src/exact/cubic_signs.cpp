@@ -88,8 +88,7 @@ bd disc_value(const double* x, int n) {
 }
 }  // namespace
 
-void cubic_signs::sharpen_disc() {
-  double x[10];
+void cubic_signs::sharpen_disc(double* x) {
   disc_parts(x);
   disc_ = disc_value(x, 10);
   disc_level_ = 1;
@@ -98,9 +97,7 @@ void cubic_signs::sharpen_disc() {
 // The exact expansion of the parts: its largest component has the sign of
 // disc, and sum2 over its components (nonoverlapping, so their absolute
 // values add up to about |disc|) gives a value within about 2^-52.
-int cubic_signs::expand_disc() {
-  double x[10];
-  disc_parts(x);
+int cubic_signs::expand_disc(const double* x) {
   double e[10];
   const int k = grow(x, 10, e);
   disc_level_ = 2;
@@ -150,7 +147,11 @@ void cubic_signs::form_resolvent() {
 }
 
 double cubic_signs::im_guess(double v0) {
-  if (disc_level_ == 0 && !(disc_.e <= 0x1p-30 * std::fabs(disc_.v))) sharpen_disc();
+  if (disc_level_ == 0 && !(disc_.e <= 0x1p-30 * std::fabs(disc_.v))) {
+    ++stats().value_sum;
+    double x[10];
+    sharpen_disc(x);
+  }
   if (res_level_ != disc_level_) form_resolvent();
   const double P = pn_.v, D = dn_.v;
   const double vs = v0 * scale_;

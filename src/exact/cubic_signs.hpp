@@ -69,11 +69,12 @@ class cubic_signs {
     if (v > bound) return 1;
     if (v < -bound) return -1;
     ++stats().disc_sum;
-    sharpen_disc();
+    double x[10];
+    sharpen_disc(x);
     if (disc_.v > disc_.e) return 1;
     if (disc_.v < -disc_.e) return -1;
     ++stats().disc_expansion;
-    return expand_disc();
+    return expand_disc(x);
   }
 
   // The filters alone (0: undecided), for the straight-line confirmation.
@@ -124,12 +125,15 @@ class cubic_signs {
     int s = resolvent_filter(m);
     if (s == 0 && disc_level_ == 0) {
       ++stats().value_sum;
-      sharpen_disc();
+      double x[10];
+      sharpen_disc(x);
       s = resolvent_filter(m);
     }
     if (s == 0 && disc_level_ == 1) {
       ++stats().value_expansion;
-      expand_disc();
+      double x[10];
+      disc_parts(x);
+      expand_disc(x);
       s = resolvent_filter(m);
     }
     if (s != 0) return filtered(s);
@@ -178,10 +182,11 @@ class cubic_signs {
   void dp_parts(double m, double* x) const;
   void q_parts(double m, double* x) const;
   void disc_parts(double* x) const;
-  // disc_ sharpened: from the compensated sum of the parts (level 1), from
-  // their exact expansion (level 2; returns the exact sign).
-  void sharpen_disc();
-  int expand_disc();
+  // disc_ sharpened: from the compensated sum of the parts (level 1;
+  // writes the parts to x), from their exact expansion (level 2; returns
+  // the exact sign).
+  void sharpen_disc(double* x);
+  int expand_disc(const double* x);
   // pn_, dn_ (and the scale) for the current disc_.
   void form_resolvent();
 

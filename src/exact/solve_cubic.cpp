@@ -74,6 +74,7 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
     solve_multiple(a, b, c, d, s, out);
     return;
   }
+  ++stats().first_guesses;
   const guesses g = approx_roots(a, b, c, d, sd > 0);
   if (sd > 0) {
     // Three disjoint cells, ascending, each with a strict sign change of p,
@@ -101,6 +102,7 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
       }
       wrong = lo[0] * hi[0] > 0 || lo[1] * hi[1] > 0 || lo[2] * hi[2] > 0;
     }
+    if (wrong) ++stats().second_guesses;
     const guesses h = wrong ? approx_cluster(a, b, c, d, true, g) : g;
     for (int i = 1; i <= 3; ++i) {
       auto side = [&](double m) { return three_side(s, sa, i, m); };
@@ -139,6 +141,7 @@ void solve_cubic(float a, float b, float c, float d, solution& out) {
       wrong = r1 * r2 > 0 || u1 * u2 > 0 || v1 * v2 > 0;
     }
   }
+  if (wrong) ++stats().second_guesses;
   const guesses h = wrong ? approx_cluster(a, b, c, d, false, g) : g;
   auto real_side = [&](double m) { return -sa * s.p(m); };
   put_real(out, 0, round_part(real_side, h.x[0]));

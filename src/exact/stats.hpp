@@ -9,10 +9,13 @@
 // signs that needed GMP (the resolvent only); disc_sum / disc_expansion:
 // discriminant signs decided by the compensated sum / the exact expansion;
 // value_sum / value_expansion: the discriminant's value sharpened (sum,
-// expansion) to place an imaginary part; searches: parts whose guess was
-// wrong or unconfirmed (more than two oracle calls); probes: oracle calls
-// made by the searches of round_part; cubics_with_gmp: polynomials that
-// called GMP at all.
+// expansion) to place an imaginary part or to guess it; first_guesses:
+// cubics with distinct roots, guessed in double (approx_roots);
+// second_guesses: those whose first guesses a filter showed wrong
+// (approx_cluster);
+// searches: parts whose guess was wrong or unconfirmed (more than two
+// oracle calls); probes: oracle calls made by the searches of round_part;
+// cubics_with_gmp: polynomials that called GMP at all.
 #ifndef QUBIC_EXACT_STATS_HPP
 #define QUBIC_EXACT_STATS_HPP
 
@@ -30,6 +33,8 @@ struct counters {
   std::uint64_t disc_expansion = 0;
   std::uint64_t value_sum = 0;
   std::uint64_t value_expansion = 0;
+  std::uint64_t first_guesses = 0;
+  std::uint64_t second_guesses = 0;
   std::uint64_t searches = 0;
   std::uint64_t probes = 0;
   std::uint64_t cubics_with_gmp = 0;
