@@ -20,6 +20,7 @@
 
 #include "bits.hpp"
 #include "exact/reference.hpp"
+#include "exact/stats.hpp"
 
 namespace qubic {
 namespace {
@@ -106,9 +107,40 @@ cubic multiple(rng& g) {
 // a3 (x - r)((x - u)^2 + v^2) from {a3, r, u, v}.
 cubic from_pair(const std::array<double, 4>& x) { return from_roots(x[0], {x[1], {x[2], x[3]}, {x[2], -x[3]}}); }
 
+// The batch program's reference mix (bench/make-test6.py): 40% three real
+// roots, 40% a real root and a pair, 20% independent coefficients, over
+// several decades.
+cubic reference_mix(rng& g) {
+  const double kind = uniform(g, 0, 1), a3 = decades(g, -2, 2), s = std::pow(10.0, uniform(g, -2, 3));
+  if (kind < 0.4) return from_roots(a3, {s * uniform(g, -1, 1), s * uniform(g, -1, 1), s * uniform(g, -1, 1)});
+  if (kind < 0.8) return from_pair({a3, s * uniform(g, -1, 1), s * uniform(g, -1, 1), s * uniform(g, 0.01, 1)});
+  return four(g, [](rng& h) { return f(decades(h, -3, 3)); });
+}
+
+// 2^k (p x - q)^2 (r x - s), or (p x - q)^3, with its roots scaled by 2^j
+// (coefficient i times 2^(k - i j)): small integers, so every coefficient
+// is exact when it lies in the float range; drawn again until it does.
+cubic multiple_over_range(rng& g) {
+  for (;;) {
+    const double p = integer(g, 1, 15), q = integer(g, -127, 127), r = integer(g, 1, 15), s = integer(g, -127, 127);
+    const bool triple = integer(g, 0, 3) == 0;
+    const double c3 = triple ? p * p * p : p * p * r, c2 = triple ? -3 * p * p * q : -(p * p * s + 2 * p * q * r),
+                 c1 = triple ? 3 * p * q * q : q * q * r + 2 * p * q * s, c0 = triple ? -q * q * q : -q * q * s;
+    const int j = integer(g, -40, 40), k = integer(g, -140, 120);
+    const cubic c{f(std::ldexp(c3, k - 3 * j)), f(std::ldexp(c2, k - 2 * j)), f(std::ldexp(c1, k - j)), f(std::ldexp(c0, k))};
+    const double want[4] = {std::ldexp(c3, k - 3 * j), std::ldexp(c2, k - 2 * j), std::ldexp(c1, k - j), std::ldexp(c0, k)};
+    if (c[0] == want[0] && c[1] == want[1] && c[2] == want[2] && c[3] == want[3]) return c;
+  }
+}
+
+// x moved by n units in the last place (its bit pattern plus n).
+float moved(float x, int n) { return from_bits(bits(x) + static_cast<std::uint32_t>(n)); }
+
 struct family { const char* name; int count; cubic (*make)(rng&); };
 
 const family families[] = {
+    // The ordinary cubic the costs are measured against (CostsWithinBounds).
+    {"reference mix", 1000, reference_mix},
     // Coefficients uniform in [-10, 10].
     {"ordinary", 1500, [](rng& g) { return four(g, [](rng& h) { return f(uniform(h, -10, 10)); }); }},
     // Three real roots of either sign, each within 10^-12 .. 10^12.
@@ -119,6 +151,52 @@ const family families[] = {
      [](rng& g) { return from_pair({decades(g, -5, 5, false), decades(g, -10, 10), decades(g, -10, 10), decades(g, -10, 10, false)}); }},
     // Double and triple roots with exact float coefficients (multiple() above).
     {"exact multiple roots", 500, multiple},
+    // Double and triple roots, rational (1/3, -7/5, ...) or integer, over the whole range (multiple_over_range()).
+    {"exact multiple roots over the range", 1000, multiple_over_range},
+    // Quadratics and linear polynomials (a3 = +-0) over decades, and each coefficient zero with probability 1/4.
+    {"quadratics", 1000,
+     [](rng& g) {
+       cubic c = four(g, [](rng& h) { return integer(h, 0, 3) == 0 ? 0.0f : f(decades(h, -3, 3)); });
+       c[0] = integer(g, 0, 1) == 1 ? 0.0f : -0.0f;
+       return c;
+     }},
+    // Ties: the pair's real part -c/(2b) = o 2^-150 (o odd) halfway between two subnormals, b = +-2^k; a linear
+    // root o 2^-150; with probability 1/2 one coefficient then moved by a unit or two (a near-tie).
+    {"quadratic and linear ties", 1000,
+     [](rng& g) {
+       const int o = 2 * integer(g, 0, 1 << 22) + 1, k = integer(g, 1, 100), j = integer(g, -60, 20);
+       const double b = integer(g, 0, 1) == 1 ? -std::ldexp(1, k) : std::ldexp(1, k), w = std::ldexp(uniform(g, 0.1, 8), j);
+       cubic c = integer(g, 0, 1) == 1 ? cubic{0, f(b), f(-std::copysign(std::ldexp(o, k - 149), b)), f(b * w)}
+                                       : cubic{0, 0, f(std::ldexp(1, k)), f(-std::ldexp(o, k - 150))};
+       if (integer(g, 0, 1) == 1) {
+         const int at = integer(g, 1, 3);
+         if (c[at] != 0) c[at] = moved(c[at], integer(g, 0, 1) == 1 ? integer(g, 1, 2) : -integer(g, 1, 2));
+       }
+       return c;
+     }},
+    // Each coefficient +-0 with probability 1/2, else of 10^-3 .. 10^3: zero roots, lower degrees, x^3 + d, ...
+    {"zero coefficients in every position", 1000,
+     [](rng& g) { return four(g, [](rng& h) { return integer(h, 0, 1) == 1 ? (integer(h, 0, 1) == 1 ? 0.0f : -0.0f) : f(decades(h, -3, 3)); }); }},
+    // |a2/a3| up to 2^276: a3 of 10^-45 .. 10^-25 or a few units of 2^-149, the others of 10^-3 .. 10^30, or powers
+    // of two 2^60 .. 2^127 (a root beyond the float range, and a pair that the resolvent's range must hold).
+    {"huge |a2/a3|", 1000,
+     [](rng& g) {
+       if (integer(g, 0, 1) == 1) {
+         auto p2 = [](rng& h) { return f(std::ldexp(integer(h, 0, 1) == 1 ? -1 : 1, integer(h, 60, 127))); };
+         return cubic{f(std::ldexp(integer(g, -8, 8) | 1, -149)), p2(g), p2(g), p2(g)};
+       }
+       const double a3 = integer(g, 0, 1) == 1 ? decades(g, -45, -38) : decades(g, -38, -25);
+       return cubic{f(a3), f(decades(g, -3, 30)), f(decades(g, -3, 30)), f(decades(g, -3, 30))};
+     }},
+    // Clusters: an exact double or triple root (multiple() above) with one coefficient moved by one or two units:
+    // two or three roots within about 2^-8 .. 2^-16 of each other.
+    {"clustered roots", 1000,
+     [](rng& g) {
+       cubic c = multiple(g);
+       const int at = integer(g, 0, 3);
+       c[at] = moved(c[at], integer(g, 0, 1) == 1 ? integer(g, 1, 2) : -integer(g, 1, 2));
+       return c;
+     }},
     // A pair whose imaginary part is 10^-4 .. 10^-30 of its real part.
     {"tiny imaginary parts", 500,
      [](rng& g) { const double u = decades(g, -3, 3); return from_pair({1, uniform(g, -3, 3), u, std::fabs(u) * decades(g, -30, -4, false)}); }},
@@ -183,6 +261,70 @@ TEST(Exact, FamiliesAgreeWithReference) {
         ADD_FAILURE() << d;
       }
     }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Cost, counted, not timed.  A polynomial's work is estimated from the
+// engine's counters (exact/stats.hpp), each at the instructions it costs
+// (callgrind, docs/exact.md section 8): about 1,300 for a cubic of the
+// reference mix.  Every family must average at most twice the reference
+// mix's mean, and no polynomial may exceed twenty times it.
+double work(const exact::counters& c) {
+  return 300.0 * c.polynomials + 700.0 * c.first_guesses + 700.0 * c.second_guesses + 50.0 * c.filter +
+         30.0 * c.probes + 250.0 * c.sum + 500.0 * c.expansion + 250.0 * c.disc_sum + 300.0 * c.disc_expansion +
+         300.0 * c.value_sum + 400.0 * c.value_expansion + 9000.0 * c.gmp;
+}
+
+double work(const cubic& c) {
+  exact::stats() = {};
+  (void)solve_exact(c[0], c[1], c[2], c[3]);
+  return work(exact::stats());
+}
+
+std::string text(const cubic& c) {
+  std::string out;
+  for (const float x : c) (out += ' ') += test::show(x);
+  return out;
+}
+
+TEST(Exact, CostsWithinBounds) {
+  double ordinary = 0;  // the reference mix's mean work
+  for (const family& fam : families) {
+    SCOPED_TRACE(fam.name);
+    rng g(0x5eed0000u + static_cast<unsigned>(&fam - families));  // as above, then four times as many
+    double total = 0, most = 0;
+    int n = 0;
+    cubic worst{};
+    for (int i = 0; i < 4 * fam.count; ++i) {
+      const cubic c = fam.make(g);
+      if (!std::isfinite(c[0]) || !std::isfinite(c[1]) || !std::isfinite(c[2]) || !std::isfinite(c[3])) continue;
+      const double w = work(c);
+      total += w;
+      ++n;
+      if (w > most) most = w, worst = c;
+    }
+    const double mean = total / n;
+    if (&fam == families) ordinary = mean;
+    EXPECT_LE(mean, 2 * ordinary);
+    EXPECT_LE(most, 20 * ordinary) << "a3 a2 a1 a0:" << text(worst);
+  }
+  ASSERT_GT(ordinary, 1200.0);
+  // The slowest inputs found before the closed forms and the exact
+  // expansions (the answers checked against the reference too).
+  const struct { const char* why; cubic a; } slow[] = {
+      {"quadratic, searched from key 0 in GMP", {0, 6.48907092e17f, -2.33793419e34f, 1.49627788e36f}},
+      {"quadratic, likewise", {-0.0f, -1, 4.96193123f, -1.83648694f}},
+      {"|a2/a3| > 2^256: the resolvent overflowed", {-0x1p-149f, 0x1p110f, 0x1p119f, 0x1p126f}},
+      {"double root 245760, simple root 51200", {-1024, 555745280, -8.76173328e13f, 3.16659349e18f}},
+      {"v within 2^-54 of the midpoint 2^-3 - 2^-28: one GMP sign", {-0x1.cp-147f, 0x1p109f, 0x1p95f, 0x1p103f}},
+      {"a pair 2^-15 apart near 2^-20: first guesses far off", {0x1.fffffcp-49f, 0x1.dbp-58f, -0x1.db6p-77f, 0x1.db8p-98f}},
+  };
+  for (const auto& c : slow) {
+    SCOPED_TRACE(c.why);
+    EXPECT_LE(work(c.a), 20 * ordinary);
+    const std::string d = departure(c.a);
+    EXPECT_TRUE(d.empty()) << d;
   }
 }
 
