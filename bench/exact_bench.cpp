@@ -45,6 +45,8 @@ void BM_exact(benchmark::State& state, kind k) {
   state.counters["disc_expansion"] = per(s.disc_expansion);
   state.counters["value_sum"] = per(s.value_sum);
   state.counters["value_expansion"] = per(s.value_expansion);
+  state.counters["first_guesses"] = per(s.first_guesses);
+  state.counters["second_guesses"] = per(s.second_guesses);
   state.counters["searches"] = per(s.searches);
   state.counters["probes"] = per(s.probes);
   state.counters["gmp_cubics"] = per(s.cubics_with_gmp);
@@ -161,11 +163,17 @@ void BM_median_stream(benchmark::State& state, kind k) {
   state.counters["ratio"] = me / ms;
 }
 
-#define QUBIC_FAMILIES(BM, ...)                                             \
-  BENCHMARK_CAPTURE(BM, uniform, kind::random_coefficients) __VA_ARGS__;    \
-  BENCHMARK_CAPTURE(BM, three_real_roots, kind::three_real) __VA_ARGS__;    \
-  BENCHMARK_CAPTURE(BM, near_multiple, kind::near_multiple) __VA_ARGS__;    \
-  BENCHMARK_CAPTURE(BM, real_and_complex_pair, kind::complex_pair) __VA_ARGS__
+#define QUBIC_FAMILIES(BM, ...)                                                \
+  BENCHMARK_CAPTURE(BM, uniform, kind::random_coefficients) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, three_real_roots, kind::three_real) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, near_multiple, kind::near_multiple) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, real_and_complex_pair, kind::complex_pair) __VA_ARGS__; \
+  BENCHMARK_CAPTURE(BM, reference_mix, kind::reference_mix) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, quadratic, kind::quadratic) __VA_ARGS__;               \
+  BENCHMARK_CAPTURE(BM, exact_multiple, kind::exact_multiple) __VA_ARGS__;     \
+  BENCHMARK_CAPTURE(BM, zero_coefficients, kind::zero_coefficients) __VA_ARGS__; \
+  BENCHMARK_CAPTURE(BM, huge_ratio, kind::huge_ratio) __VA_ARGS__;             \
+  BENCHMARK_CAPTURE(BM, clustered, kind::clustered) __VA_ARGS__
 
 QUBIC_FAMILIES(BM_exact);
 QUBIC_FAMILIES(BM_qubic);
