@@ -9,7 +9,7 @@
 // by a positive power of two keeps signs, so the sign returned is that of
 // the exact real quantity named.
 //
-// Worked example (ExactBig.Resolvent): for x^3 + 3 (disc = -243, the pair's
+// Worked example (ExactSigns.Levels): for x^3 + 3 (disc = -243, the pair's
 // imaginary part v = 1.24902476...), resolvent_sign(1.25) = -1 and
 // resolvent_sign(1.0) = +1.
 #ifndef QUBIC_EXACT_BIG_HPP

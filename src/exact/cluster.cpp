@@ -14,8 +14,8 @@
 // Worked example (ExactGuesses.Cluster): for 0x1.fffffcp-49 x^3 + 0x1.dbp-58
 // x^2 - 0x1.db6p-77 x + 0x1.db8p-98 (roots near -0x1.db8p-10 and a pair
 // 2^-15 apart near 2^-20) the first guesses of the pair are -0x1.1cap-19 and
-// 0x1.799p-16; these are 0x1.fffef6p-21 and 0x1.000084p-20, within a cell of
-// the roots.
+// 0x1.799p-16, millions of cells away; these fall in the cells of the
+// correctly rounded roots, 0x1.fffef6p-21 and 0x1.000084p-20.
 #include <algorithm>
 #include <cmath>
 

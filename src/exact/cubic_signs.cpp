@@ -4,8 +4,8 @@
 //
 // Each *_parts writes its polynomial at m as an exact sum of doubles;
 // sharpen_disc, expand_disc and form_resolvent write disc_, disc_level_,
-// pn_, dn_, scale_ and res_level_, nothing else.  Worked example (checked
-// with 300-bit mpmath): for (x - 1)(x - 2)(x - 3) = x^3 - 6x^2 + 11x - 6 at
+// pn_, dn_, scale_ and res_level_, nothing else.  Worked example
+// (ExactSigns.Levels): for (x - 1)(x - 2)(x - 3) = x^3 - 6x^2 + 11x - 6 at
 // m = 2.5 the parts sum to p = -3/8, p' = -1/4: p(2.5) = -1, dp(2.5) = -1,
 // ddp(2.5) = +1 (p'' = 3).
 #include "exact/cubic_signs.hpp"

@@ -13,8 +13,8 @@
 // (undecided); the others never guess.  Writes nothing outside the object
 // but the counters of stats.hpp.
 //
-// Worked example (the cubic of Exact.NamedExamples "x^3 + 3", values
-// checked with 300-bit mpmath): disc() = -1 (disc = -243, decided by the
+// Worked example (ExactSigns.Levels, the cubic of Exact.NamedExamples
+// "x^3 + 3"): disc() = -1 (disc = -243, decided by the
 // first filter); p(-1.5) = -1 (p = -3/8, so the real root -1.44224957...
 // lies above -1.5); q(0.75) = +1 (q = 8 m^3 - 3 = 3/8, so the real part
 // 0.72112478... lies below 0.75); im_side(1.25) = -1 (v = 1.24902476...).
