@@ -22,13 +22,29 @@ int low_bit(double x) {
 // GMP converts exactly.
 void set_scaled(mpz_t z, double x, int shift) { mpz_set_d(z, std::ldexp(x, shift)); }
 
+// z += x 2^shift for an x 2^shift that is an integer of any size: x =
+// f 2^e with f 2^53 an integer, so x 2^shift = (f 2^53) 2^(e - 53 + shift);
+// a negative exponent only drops zero bits of f 2^53.
+void add_scaled(mpz_t z, mpz_t tmp, double x, int shift) {
+  int e = 0;
+  double f = std::ldexp(std::frexp(x, &e), 53);
+  int s = e - 53 + shift;
+  if (s < 0) {
+    f = std::ldexp(f, s);
+    s = 0;
+  }
+  mpz_set_d(tmp, f);
+  mpz_mul_2exp(tmp, tmp, static_cast<unsigned>(s));
+  mpz_add(z, z, tmp);
+}
+
 }  // namespace
 
 big_cubic::big_cubic() {
   for (mpz_t* z : {&A_, &B_, &C_, &D_, &disc_, &t_, &P0_, &a2disc0_, &P_, &a2disc_, &T_, &acc_}) mpz_init(*z);
 }
 
-void big_cubic::set(float a, float b, float c, float d) {
+void big_cubic::set(float a, float b, float c, float d, const double* disc, int n) {
   have_res_ = false;
   int g = -1000;
   for (const float x : {a, b, c, d}) {
@@ -39,37 +55,22 @@ void big_cubic::set(float a, float b, float c, float d) {
   set_scaled(B_, b, g);
   set_scaled(C_, c, g);
   set_scaled(D_, d, g);
+  mpz_set_ui(disc_, 0);
+  for (int i = 0; i < n; ++i) add_scaled(disc_, t_, disc[i], 4 * g);
 }
 
 big_cubic::~big_cubic() {
   for (mpz_t* z : {&A_, &B_, &C_, &D_, &disc_, &t_, &P0_, &a2disc0_, &P_, &a2disc_, &T_, &acc_}) mpz_clear(*z);
 }
 
-// disc_ = 18ABCD - 4B^3 D + B^2 C^2 - 4AC^3 - 27A^2 D^2 = disc 2^4g (it is
-// homogeneous of degree 4), P0 = 3AC - B^2 = P 2^2g, a2disc0 = A^2 disc_ =
-// a^2 disc 2^6g.  With M = m 2^h and T' = -4A^2 M^2 = T 2^(2g+2h),
-// P' = P0 2^2h and a2disc = a2disc0 2^6h:
+// disc_ = disc 2^4g, the discriminant of A..D (it is homogeneous of
+// degree 4), from the exact expansion given to set.  P0 = 3AC - B^2 =
+// P 2^2g, a2disc0 = A^2 disc_ = a^2 disc 2^6g.  With M = m 2^h and
+// T' = -4A^2 M^2 = T 2^(2g+2h), P' = P0 2^2h and a2disc = a2disc0 2^6h:
 // T'(T' + P')^2 - a2disc = R(T) 2^(6g+6h).
 void big_cubic::need_resolvent() {
   if (have_res_) return;
   have_res_ = true;
-  mpz_mul(t_, A_, B_);
-  mpz_mul(t_, t_, C_);
-  mpz_mul(t_, t_, D_);
-  mpz_mul_ui(disc_, t_, 18);
-  mpz_mul(t_, B_, B_);
-  mpz_mul(t_, t_, B_);
-  mpz_mul(t_, t_, D_);
-  mpz_submul_ui(disc_, t_, 4);
-  mpz_mul(t_, B_, C_);
-  mpz_addmul(disc_, t_, t_);
-  mpz_mul(t_, C_, C_);
-  mpz_mul(t_, t_, C_);
-  mpz_mul(t_, t_, A_);
-  mpz_submul_ui(disc_, t_, 4);
-  mpz_mul(t_, A_, D_);
-  mpz_mul(t_, t_, t_);
-  mpz_submul_ui(disc_, t_, 27);
   mpz_mul(P0_, A_, C_);
   mpz_mul_ui(P0_, P0_, 3);
   mpz_submul(P0_, B_, B_);

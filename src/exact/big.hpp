@@ -30,8 +30,10 @@ class big_cubic {
   big_cubic(const big_cubic&) = delete;
   big_cubic& operator=(const big_cubic&) = delete;
 
-  // Starts on the cubic a x^3 + b x^2 + c x + d, forgetting the previous.
-  void set(float a, float b, float c, float d);
+  // Starts on the cubic a x^3 + b x^2 + c x + d, forgetting the previous;
+  // disc[0..n) are doubles whose exact sum is its discriminant (the exact
+  // expansion of cubic_signs), each an integer multiple of 2^-4g.
+  void set(float a, float b, float c, float d, const double* disc, int n);
 
   // sign of R(-4 a^2 m^2), R(T) = T (T + 3ac - b^2)^2 - a^2 disc, for
   // m >= 0 and disc < 0, except +1 at the double root of R (m = v/2 when

@@ -18,7 +18,12 @@ namespace qubic::exact {
 big_cubic& cubic_signs::big() {
   static thread_local big_cubic workspace;
   if (!big_set_) {
-    workspace.set(fa_, fb_, fc_, fd_);
+    if (disc_k_ < 0) {
+      double x[10];
+      disc_parts(x);
+      disc_k_ = grow(x, 10, disc_e_);
+    }
+    workspace.set(fa_, fb_, fc_, fd_, disc_e_, disc_k_);
     big_set_ = true;
     ++stats().cubics_with_gmp;
   }
@@ -98,15 +103,15 @@ void cubic_signs::sharpen_disc(double* x) {
 // disc, and sum2 over its components (nonoverlapping, so their absolute
 // values add up to about |disc|) gives a value within about 2^-52.
 int cubic_signs::expand_disc(const double* x) {
-  double e[10];
-  const int k = grow(x, 10, e);
+  const int k = grow(x, 10, disc_e_);
+  disc_k_ = k;
   disc_level_ = 2;
   if (k == 0) {
     disc_ = {0.0, 0.0};
     return 0;
   }
-  disc_ = disc_value(e, k);
-  return e[k - 1] > 0.0 ? 1 : -1;
+  disc_ = disc_value(disc_e_, k);
+  return disc_e_[k - 1] > 0.0 ? 1 : -1;
 }
 
 // P/a^2 and disc/a^4 as they stand when |P/a^2| < 2^300 and

@@ -230,6 +230,8 @@ class cubic_signs {
   bd pn_{0.0, 0.0};
   bd dn_{0.0, 0.0};
   bool big_set_ = false;  // the workspace holds this cubic
+  double disc_e_[10];      // the discriminant's exact expansion, once made
+  int disc_k_ = -1;        // its length; -1 not made yet
 };
 
 }  // namespace qubic::exact

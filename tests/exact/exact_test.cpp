@@ -273,7 +273,7 @@ TEST(Exact, FamiliesAgreeWithReference) {
 double work(const exact::counters& c) {
   return 300.0 * c.polynomials + 700.0 * c.first_guesses + 700.0 * c.second_guesses + 50.0 * c.filter +
          30.0 * c.probes + 250.0 * c.sum + 500.0 * c.expansion + 250.0 * c.disc_sum + 300.0 * c.disc_expansion +
-         300.0 * c.value_sum + 400.0 * c.value_expansion + 9000.0 * c.gmp;
+         300.0 * c.value_sum + 400.0 * c.value_expansion + 5000.0 * c.gmp;
 }
 
 double work(const cubic& c) {
