@@ -4,67 +4,18 @@
     import qubic.dask
     client = Client("tcp://scheduler:8786")        # or Client(LocalCluster(...))
     s = qubic.dask.solve(coeffs)                    # coeffs: dask.array, last axis a3..a0
-    roots, flags, solved = dask.compute(*s)         # one pass over the chunks
     qubic.dask.run_batch(client, "test6", "results6", "stdout")
 
-Every worker needs qubic installed (the same build gives the same bits).
+Compute or store the three arrays of s together (one solve per chunk), and
+store or reduce rather than gather results larger than memory.  Every
+worker needs qubic installed (the same build gives the same bits).
 """
 from collections import deque
 
-import dask.array as da
-import numpy as np
-
 import qubic
+from ._dask_solve import solve
 
 __all__ = ["solve", "run_batch"]
-
-_packed = np.dtype([("roots", np.complex64, (3,)), ("flags", np.int32, (3,)), ("solved", np.bool_)])
-
-
-def _solve_block(block, exact):
-    s = qubic.solve(block, exact=exact, threads=1)  # the cluster runs the blocks in parallel
-    out = np.empty(block.shape[:-1], dtype=_packed)
-    out["roots"], out["flags"], out["solved"] = s.roots, s.flags, s.solved
-    return out
-
-
-def solve(*coeffs, exact=False):
-    """qubic.solve on dask arrays, chunk by chunk (map_blocks).
-
-    solve(a3, a2, a1, a0) with arrays that broadcast together, or solve(c)
-    with the last axis holding a3, a2, a1, a0; array-likes are wrapped with
-    dask.array.asarray.  The coefficients are rounded once to float32 as in
-    qubic.solve, and the results are those of qubic.solve on the whole array,
-    bit for bit: each cubic is solved on its own.
-
-    Returns qubic.Solution of three lazy dask arrays (roots, flags, solved)
-    chunked like the cubics; they share one solve per chunk, so compute them
-    together: dask.compute(*qubic.dask.solve(c)).
-    """
-    names = ("c",) if len(coeffs) == 1 else ("a3", "a2", "a1", "a0")
-    if len(coeffs) not in (1, 4):
-        raise TypeError(f"solve() takes 1 or 4 coefficient arguments ({len(coeffs)} given)")
-    # Each argument rounded to float32 on its own, before anything combines
-    # dtypes (stacking int64 with float32 would go through float64 first).
-    parts = []
-    for x, name in zip(coeffs, names):
-        x = da.asarray(x)
-        if x.dtype.kind not in "fiub":
-            raise TypeError(f"{name}: coefficients must be real numbers of a numeric dtype, not {x.dtype}")
-        parts.append(x.map_blocks(qubic._float32, name, dtype=np.float32))
-    if len(parts) == 1:
-        c = parts[0]
-        if c.ndim == 0 or c.shape[-1] != 4:
-            raise ValueError(f"solve(c): the last axis of c must hold 4 coefficients, got shape {c.shape}")
-    else:
-        c = da.stack(da.broadcast_arrays(*parts), axis=-1)
-    c = c.rechunk({c.ndim - 1: -1})
-    packed = c.map_blocks(_solve_block, bool(exact), drop_axis=c.ndim - 1, dtype=_packed)
-    per_root = packed.chunks + ((3,),)
-    roots = packed.map_blocks(lambda b: b["roots"], new_axis=packed.ndim, chunks=per_root, dtype=np.complex64)
-    flags = packed.map_blocks(lambda b: b["flags"], new_axis=packed.ndim, chunks=per_root, dtype=np.int32)
-    solved = packed.map_blocks(lambda b: b["solved"], dtype=np.bool_)
-    return qubic.Solution(roots, flags, solved)
 
 
 def _blocks(f, block_size):

@@ -4,10 +4,11 @@ import os
 
 import dask.array as da
 import distributed
+import numpy.typing as npt
 
 from . import Solution
 
-def solve(*coeffs: da.Array, exact: bool = ...) -> Solution: ...
+def solve(*coeffs: Union[da.Array, npt.ArrayLike], exact: bool = ...) -> Solution: ...
 
 def run_batch(client: distributed.Client,
               test6: Union[str, os.PathLike],

@@ -27,10 +27,17 @@ def test_chunked_solve_is_qubic_solve(client):
     # Mixed dtypes: each argument rounded once on its own (2^60 + 2^36 + 1
     # becomes 2^60 + 2^37; through float64 first it would become 2^60).
     mixed = (np.float32(1), np.full(100, 2**60 + 2**36 + 1), np.linspace(-1, 1, 100, dtype=np.float32), np.float32(-1))
+    # Python ints: in a list (which numpy would make float64), beyond the
+    # range, in an object array chunk by chunk.
+    ints = (1, [2**63 + 2**39 + 1, 2**200, -2**2000, 1.5], 0, -1)
+    objects = np.array([[1, 2**63 + 2**39 + 1, 2**200, 1.5]] * 10, dtype=object)
     for args, parts in [((c,), (da.from_array(c, chunks=(7, 30, 2)),)),  # the last axis is joined again
                         ((c,), tuple(da.from_array(c[..., k], chunks=(20, 40)) for k in range(4))),
-                        (mixed, tuple(da.from_array(np.asarray(x)) for x in mixed))]:
+                        (mixed, tuple(da.from_array(np.asarray(x)) for x in mixed)),
+                        (ints, ints), ((objects,), (da.from_array(objects, chunks=(3, 4)),))]:
         assert same(dask.compute(*qubic.dask.solve(*parts)), qubic.solve(*args))
+    with pytest.raises(TypeError, match="exact"):
+        qubic.dask.solve(c, exact="no")
 
 
 # (why, test6 or None for the throughput benchmark's reference input, block size).
