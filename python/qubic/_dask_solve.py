@@ -30,8 +30,8 @@ def solve(*coeffs, exact=False):
 
     Returns qubic.Solution of three lazy dask arrays (roots, flags, solved)
     chunked like the cubics; they share one solve per chunk, so compute or
-    store them together, and reduce or store rather than gather results
-    larger than memory.
+    store them together (see examples/dask_solve.py), and reduce or store
+    rather than gather results larger than memory.
     """
     exact = _checks.switch(exact, "exact")
     parts = []

@@ -7,8 +7,9 @@
     qubic.dask.run_batch(client, "test6", "results6", "stdout")
 
 Compute or store the three arrays of s together (one solve per chunk), and
-store or reduce rather than gather results larger than memory.  Every
-worker needs qubic installed (the same build gives the same bits).
+store or reduce rather than gather results larger than memory:
+examples/dask_solve.py does both.  Every worker needs qubic installed (the
+same build gives the same bits).
 """
 from ._dask_batch import run_batch
 from ._dask_solve import solve
