@@ -75,7 +75,7 @@ def run_batch(client, test6, results6, stdout, *, block_size=1 << 22, exact=Fals
     block_size not an int of at least 4096, in_flight not None or a positive
     int (TypeError, ValueError); any two of test6, results6 and stdout the
     same file, by name, symbolic or hard link, or /proc/self/fd/N
-    (ValueError naming both).
+    (ValueError naming both; /dev/null may take both outputs).
 
     A path is written to a temporary file beside it and renamed into place at
     the end, so a run that ends early (an exception, a lost cluster,

@@ -7,17 +7,18 @@ Outputs refuses, before anything is created or truncated, a results6 or
 stdout that is the same file as test6 or as each other: same path, a
 symbolic or hard link, /proc/self/fd/N, or an open file object on it.  Two
 existing files are the same when their device and inode are; a name yet to
-be created is compared by its path with every link resolved.
+be created is compared by its path with every link resolved.  A character
+device such as /dev/null may take both outputs.
 
 Each output that is a path to a regular file, or a name yet to be created, is
 written to a temporary beside the file the path resolves to (same folder, so
-the rename is atomic) and renamed over it when the block ends normally or by
-an exception of a `keep` class; any other exception (a lost cluster,
-KeyboardInterrupt, ...) removes the temporaries and leaves the files as they
-were.  The rename replaces the name: a file that had further hard links keeps
-its old content under those.  A path to something else (a device such as
-/dev/null, a pipe) is opened and written in place, and a binary file object
-is written as it is; neither can be taken back.
+the rename is atomic) and renamed over it, results6 first, when the block
+ends normally or by an exception of a `keep` class; any other exception (a
+lost cluster, KeyboardInterrupt, ...) removes the temporaries and leaves the
+files as they were.  The rename replaces the name: a file that had further
+hard links keeps its old content under those.  A path to something else (a
+device such as /dev/null, a pipe) is opened and written in place, and a
+binary file object is written as it is; neither can be taken back.
 """
 import contextlib
 import os
@@ -29,7 +30,8 @@ def _identity(target):
     """What names the file target: (device, inode) of an existing file, links
     resolved (an open file object by its descriptor); a name yet to be
     created by its resolved path; a file object without a descriptor (such as
-    io.BytesIO) by itself."""
+    io.BytesIO) by itself.  None for a character device (/dev/null, a
+    terminal): writing both outputs there destroys nothing."""
     if hasattr(target, "write") or hasattr(target, "read"):
         try:
             st = os.fstat(target.fileno())
@@ -40,7 +42,7 @@ def _identity(target):
             st = os.stat(target)
         except FileNotFoundError:
             return os.path.realpath(target)
-    return (st.st_dev, st.st_ino)
+    return None if stat.S_ISCHR(st.st_mode) else (st.st_dev, st.st_ino)
 
 
 def _shown(name, target):
@@ -75,10 +77,15 @@ class _Target:
                 continue
             except OSError as e:  # a folder that cannot take the temporary refuses the run
                 raise OSError(e.errno, f"{e.strerror}: cannot create a temporary file beside", path) from None
+        try:
+            if st is not None:  # an existing file keeps its permissions
+                os.fchmod(fd, stat.S_IMODE(st.st_mode))
+            self.file = os.fdopen(fd, "wb")
+        except BaseException:
+            os.close(fd)
+            os.unlink(temp)
+            raise
         self.temp, self.final = temp, final
-        self.file = os.fdopen(fd, "wb")
-        if st is not None:  # an existing file keeps its permissions
-            os.fchmod(fd, stat.S_IMODE(st.st_mode))
 
     def commit(self):
         if self.temp is not None:
@@ -117,7 +124,7 @@ class Outputs:
         for name, target, shown in (("test6", test6, test6_name), ("results6", results6, results6),
                                     ("stdout", stdout, stdout)):
             key = _identity(target)
-            if key in seen:
+            if key is not None and key in seen:
                 raise ValueError(f"run_batch: {seen[key]} and {_shown(name, shown)} are the same file; "
                                  f"nothing was written")
             seen[key] = _shown(name, shown)

@@ -146,6 +146,12 @@ def test_files_stay_as_they_were(client, tmp_path, monkeypatch, why, make, error
     assert all(a.getvalue() == b"" for a in args if isinstance(a, io.BytesIO) and not isinstance(a, Stdout))
 
 
+def test_dev_null_takes_both_outputs(client, tmp_path):
+    (tmp_path / "t").write_text(GOOD)
+    assert qubic.dask.run_batch(client, tmp_path / "t", os.devnull, os.devnull) is None
+    assert [p.name for p in tmp_path.iterdir()] == ["t"]
+
+
 def test_a_killed_worker_costs_no_output(client, tmp_path):
     # SIGKILL to one worker while both hold blocks: they run again elsewhere,
     # and the outputs are the program's all the same.
