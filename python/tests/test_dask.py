@@ -81,23 +81,20 @@ def alias(folder, name, target, hard=False):
 
 
 class Stdout(io.BytesIO):
-    """A standard output that calls act() at its second write."""
+    """A standard output that, at its second write, raises `then` (an
+    exception) or calls it."""
 
-    def __init__(self, act):
+    def __init__(self, then):
         super().__init__()
-        self.act, self.writes = act, 0
+        self.then, self.writes = then, 0
 
     def write(self, b):
         self.writes += 1
         if self.writes == 2:
-            self.act()
+            if isinstance(self.then, BaseException):
+                raise self.then
+            self.then()
         return super().write(b)
-
-
-def fail(error):
-    def act():
-        raise error
-    return Stdout(act)
 
 
 # Runs refused, or ended early by something other than a bad record: (why,
@@ -125,9 +122,9 @@ UNTOUCHED = [
     ("blocks too small", lambda f: ("t", "r", "o", dict(block_size=100)), ValueError, "block_size"),
     ("a float block size", lambda f: ("t", "r", "o", dict(block_size=4096.0)), TypeError, "block_size"),
     ("a truthy string for exact", lambda f: ("t", "r", "o", dict(exact="no")), TypeError, "exact"),
-    ("stdout fails at the second block", lambda f: ("t", "r", fail(OSError(28, "No space left on device"))),
+    ("stdout fails at the second block", lambda f: ("t", "r", Stdout(OSError(28, "No space left on device"))),
      OSError, "No space"),
-    ("Ctrl-C at the second block", lambda f: ("t", "r", fail(KeyboardInterrupt())), KeyboardInterrupt, ""),
+    ("Ctrl-C at the second block", lambda f: ("t", "r", Stdout(KeyboardInterrupt())), KeyboardInterrupt, ""),
 ]
 
 
