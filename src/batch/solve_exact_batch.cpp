@@ -1,0 +1,125 @@
+// solve_exact_batch: the batch entry (qubic/batch.hpp), block by block.
+//
+// Per block of up to block_size cubics: the coefficients are read through
+// the view's strides into the block's arrays (block.hpp), the vector kernels
+// (dispatch.hpp) classify them and confirm what the filters can, and this
+// file writes each answer: a confirmed lane from its parts, anything else
+// from the scalar engine, solve_exact.  A confirmed lane's parts are finite
+// and nonzero, so its flags are 1, or -3 for a subnormal part, as put() in
+// src/exact/part.hpp decides them.
+//
+// Worked example (Batch.WorkedExample): the two cubics of the header's
+// example, x^3 + 3 and x^3 - 6x^2 + 11x - 6, give -0x1.713744p+0 and
+// 0x1.713744p-1 +- 0x1.3fc016p+0 i, then 1, 2, 3, all flags 1.
+#include <qubic/batch.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+
+#include <qubic/exact.hpp>
+
+#include "batch/block.hpp"
+#include "batch/dispatch.hpp"
+#include "batch/stats.hpp"
+
+namespace qubic {
+namespace {
+
+// The outputs of cubic i.
+struct out_row {
+  std::complex<float>* roots;
+  std::int32_t* flags;
+  bool* solved;
+};
+
+// Subnormal: 0 < |x| < FLT_MIN (the parts written here are finite and nonzero).
+bool subnormal(float x) { return std::fabs(x) < std::numeric_limits<float>::min(); }
+
+void put(const out_row& o, const std::complex<float> (&r)[3], const std::int32_t (&f)[3]) {
+  for (int k = 0; k < 3; ++k) {
+    o.roots[k] = r[k];
+    o.flags[k] = f[k];
+  }
+  if (o.solved != nullptr) *o.solved = f[0] == 1 && f[1] == 1 && f[2] == 1;
+}
+
+void put_scalar(const out_row& o, const batch::block& blk, std::size_t i) {
+  const float a = static_cast<float>(blk.a[i]), b = static_cast<float>(blk.b[i]);
+  const float c = static_cast<float>(blk.c[i]), d = static_cast<float>(blk.d[i]);
+  const solution s = solve_exact(a, b, c, d);
+  const std::int32_t f[3] = {s.flag[0], s.flag[1], s.flag[2]};
+  const std::complex<float> r[3] = {s.root[0], s.root[1], s.root[2]};
+  put(o, r, f);
+}
+
+}  // namespace
+
+void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* flags, bool* solved) {
+  if (in.n == 0) return;
+  const std::unique_ptr<batch::block> owned(new batch::block);
+  batch::block& blk = *owned;
+  batch::counters& st = batch::stats();
+  for (std::size_t start = 0; start < in.n; start += batch::block_size) {
+    blk.n = std::min(batch::block_size, in.n - start);
+    for (std::size_t i = 0; i < blk.n; ++i) {
+      const float* p = in.data + static_cast<std::ptrdiff_t>(start + i) * in.row;
+      blk.a[i] = p[0];
+      blk.b[i] = p[in.col];
+      blk.c[i] = p[2 * in.col];
+      blk.d[i] = p[3 * in.col];
+    }
+    for (std::size_t i = blk.n; i < batch::block_cap; ++i) blk.a[i] = blk.b[i] = blk.c[i] = blk.d[i] = 0.0;
+    batch::run(blk);
+    auto row = [&](std::size_t i) {
+      const std::size_t at = start + i;
+      return out_row{roots + 3 * at, flags + 3 * at, solved != nullptr ? solved + at : nullptr};
+    };
+    for (std::size_t j = 0; j < blk.three.n; ++j) {
+      const std::size_t i = static_cast<std::size_t>(blk.three.idx[j]);
+      const float x0 = blk.three.x[0][j], x1 = blk.three.x[1][j], x2 = blk.three.x[2][j];
+      if (std::isnan(x0)) {
+        put_scalar(row(i), blk, i);
+        continue;
+      }
+      const std::complex<float> r[3] = {{x0, 0.0f}, {x1, 0.0f}, {x2, 0.0f}};
+      const std::int32_t f[3] = {subnormal(x0) ? -3 : 1, subnormal(x1) ? -3 : 1, subnormal(x2) ? -3 : 1};
+      put(row(i), r, f);
+      ++st.three;
+    }
+    for (std::size_t j = 0; j < blk.one.n; ++j) {
+      const std::size_t i = static_cast<std::size_t>(blk.one.idx[j]);
+      const float x = blk.one.x[0][j], u = blk.one.x[1][j], v = blk.one.x[2][j];
+      if (std::isnan(x)) {
+        put_scalar(row(i), blk, i);
+        continue;
+      }
+      const std::complex<float> r[3] = {{x, 0.0f}, {u, v}, {u, -v}};
+      const std::int32_t pair = subnormal(u) || subnormal(v) ? -3 : 1;
+      const std::int32_t f[3] = {subnormal(x) ? -3 : 1, pair, pair};
+      put(row(i), r, f);
+      ++st.one;
+    }
+    for (std::size_t j = 0; j < blk.nrest; ++j) {
+      const std::size_t i = static_cast<std::size_t>(blk.rest[j]);
+      put_scalar(row(i), blk, i);
+    }
+    st.cubics += blk.n;
+  }
+}
+
+void solve_exact_batch(std::span<const float> coeffs, std::span<std::complex<float>> roots,
+                       std::span<std::int32_t> flags, std::span<bool> solved) {
+  const std::size_t n = coeffs.size() / 4;
+  if (coeffs.size() % 4 != 0 || roots.size() != 3 * n || flags.size() != 3 * n ||
+      (!solved.empty() && solved.size() != n)) {
+    throw std::invalid_argument(
+        "solve_exact_batch: coeffs must hold 4n floats, roots and flags 3n entries, solved n or none");
+  }
+  solve_exact_batch(cubic_view{coeffs.data(), n}, roots.data(), flags.data(), solved.empty() ? nullptr : solved.data());
+}
+
+}  // namespace qubic
