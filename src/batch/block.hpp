@@ -24,7 +24,9 @@ inline constexpr std::size_t block_cap = block_size + block_pad;
 // discriminant's filter value and bound (docs/exact.md, L0), and the three
 // parts found: x[0..2] the real roots ascending (three) or x[0] the real
 // root, x[1] and x[2] the pair's real and imaginary parts (one).  x[0] is
-// NaN where the lane is left to the scalar engine.
+// NaN where the lane is left to the scalar engine.  lost holds, as bits 1,
+// 2, 4 for x[0], x[1], x[2], the parts that are nonzero values rounded to a
+// signed zero (flag -3), as against exact zeros.
 struct queue {
   std::size_t n;
   alignas(64) double idx[block_cap];
@@ -35,6 +37,7 @@ struct queue {
   alignas(64) double dv[block_cap];
   alignas(64) double de[block_cap];
   alignas(64) float x[3][block_cap];
+  alignas(64) double lost[block_cap];
 };
 
 struct block {
@@ -44,6 +47,11 @@ struct block {
   alignas(64) double b[block_cap];
   alignas(64) double c[block_cap];
   alignas(64) double d[block_cap];
+  // Per cubic: its kind (0 rest, 1 three, 2 one) and the discriminant's
+  // filter value and bound.
+  alignas(64) double kind[block_cap];
+  alignas(64) double dv[block_cap];
+  alignas(64) double de[block_cap];
   queue three;
   queue one;
   // Indices of the cubics for the scalar engine: a coefficient infinite or

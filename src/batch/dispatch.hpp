@@ -2,12 +2,13 @@
 // the vector unit.
 //
 // kernel.cpp is compiled once per vector target of Google Highway (on
-// x86-64: SSSE3, SSE4, AVX2, AVX-512, and a portable 128-bit emulation for
-// any other processor); run() calls the widest one this processor supports,
-// chosen once on the first call.  targets() lists the compiled targets the
-// processor supports, widest first, and force_target(t) limits the choice
-// to t (0 lifts the limit): the tests and the benchmark use it to run every
-// variant.  force_target is not thread-safe: call it while no batch runs.
+// x86-64: AVX-512, AVX2, SSE4, and the compiler's baseline, which every
+// x86-64 processor runs; elsewhere the baseline alone); run() calls the
+// widest one this processor runs (CPUID), chosen on the first call.
+// targets() lists the compiled targets the processor runs, widest first;
+// force_target(t) makes run() use t (0: back to the widest): the tests and
+// the benchmark use it to run every variant.  force_target is not meant to
+// race with running batches (each batch still runs one whole variant).
 #ifndef QUBIC_BATCH_DISPATCH_HPP
 #define QUBIC_BATCH_DISPATCH_HPP
 

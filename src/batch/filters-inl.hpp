@@ -40,6 +40,9 @@ struct sign {
 
 HWY_INLINE sign sign_of(V v, V bound) { return {hn::Gt(v, bound), hn::Lt(v, hn::Neg(bound))}; }
 
+// Per lane: yes where m is set, else no.
+HWY_INLINE M msel(M m, M yes, M no) { return hn::Or(hn::And(m, yes), hn::AndNot(m, no)); }
+
 // Horner's scheme for c3 m^3 + c2 m^2 + c1 m + c0 beside the same scheme on
 // the absolute values, S; the sign is certified beyond S * slack
 // (filter.hpp's horner_sign: slack 2^-50 for exact coefficients, 2^-49 for
@@ -79,18 +82,28 @@ HWY_INLINE sign disc_filter(V a, V b, V c, V d, V& value, V& bound) {
   return sign_of(value, bound);
 }
 
-// The float a guess names and the midpoints around it (cells.hpp: the key
-// k of the float, mid(k - 1) and mid(k)).  The neighbours are the float's
-// pattern plus or minus one in the direction of its sign; beside +-FLT_MAX
-// the neighbour is +-inf, taken as +-2^128 so that the midpoint is the
-// overflow threshold 2^128 - 2^103.  Each midpoint is the exact mean of two
-// floats (cells.hpp).  inner: the float is finite and nonzero (key 0 and
-// the infinities take the scalar engine's search).
+// The float a guess names and its cell, the open interval of the reals
+// that round to it (cells.hpp, docs/exact.md section 2):
+//  * a finite nonzero float of key k: (mid(k - 1), mid(k)).  The
+//    neighbours are the float's pattern plus or minus one in the direction
+//    of its sign; beside +-FLT_MAX the neighbour is +-inf, taken as +-2^128
+//    so that the midpoint is the overflow threshold 2^128 - 2^103.  Each
+//    midpoint is the exact mean of two floats.
+//  * +inf: (2^128 - 2^103, +inf), `above` set (hi is +inf, where a sign is
+//    the polynomial's limit, not a filter's); -inf likewise, `below` set.
+//  * +-0: (-2^-150, 2^-150), `zero` set; the sign of the part (a signed
+//    zero, or an exact zero) is decided apart.
+// The ends are excluded: a value on a midpoint is a tie, which no filter
+// certifies, so those lanes go to the scalar engine.  A NaN guess leaves
+// `valid` clear.
 struct cell {
   V f;   // the float, as a double
-  V lo;  // mid(k - 1)
-  V hi;  // mid(k)
-  M inner;
+  V lo;  // the lower end
+  V hi;  // the upper end
+  M below;
+  M above;
+  M zero;
+  M valid;
 };
 
 HWY_INLINE cell cell_of(V x) {
@@ -104,8 +117,41 @@ HWY_INLINE cell cell_of(V x) {
   const V down = hn::Max(hn::PromoteTo(d, hn::BitCast(df, hn::Sub(bits, step))), hn::Set(d, -0x1p128));
   const V f = hn::PromoteTo(d, ff);
   const V half = hn::Set(d, 0.5);
-  const M inner = hn::And(hn::Lt(hn::Abs(f), hn::Set(d, 0x1p128)), hn::Ne(f, hn::Zero(d)));
-  return {f, hn::Mul(hn::Add(down, f), half), hn::Mul(hn::Add(f, up), half), inner};
+  const V inf = hn::Set(d, HUGE_VAL);
+  const V edge = hn::Set(d, 0x1p128 - 0x1p103);
+  const V tie0 = hn::Set(d, 0x1p-150);
+  cell k;
+  k.f = f;
+  k.above = hn::Eq(f, inf);
+  k.below = hn::Eq(f, hn::Neg(inf));
+  k.zero = hn::Eq(f, hn::Zero(d));
+  k.valid = hn::Eq(f, f);
+  k.lo = hn::Mul(hn::Add(down, f), half);
+  k.hi = hn::Mul(hn::Add(f, up), half);
+  k.lo = hn::IfThenElse(k.zero, hn::Neg(tie0), hn::IfThenElse(k.above, edge, k.lo));
+  k.hi = hn::IfThenElse(k.zero, tie0, hn::IfThenElse(k.below, hn::Neg(edge), k.hi));
+  k.lo = hn::IfThenElse(k.below, hn::Neg(inf), k.lo);
+  k.hi = hn::IfThenElse(k.above, inf, k.hi);
+  return k;
+}
+
+// The signs at the two ends of a cell of the cubic p = a x^3 + ... (exact
+// coefficients), an infinite end taking p's limit there: sign(a) at +inf,
+// -sign(a) at -inf.
+struct ends {
+  sign lo;
+  sign hi;
+};
+
+HWY_INLINE ends p_ends(V a, V b, V c, V dd, const cell& k) {
+  const D d;
+  const V slack = hn::Set(d, 0x1p-50);
+  const M apos = hn::Gt(a, hn::Zero(d)), aneg = hn::Lt(a, hn::Zero(d));
+  sign lo = horner3(a, b, c, dd, k.lo, slack);
+  sign hi = horner3(a, b, c, dd, k.hi, slack);
+  lo = {msel(k.below, aneg, lo.pos), msel(k.below, apos, lo.neg)};
+  hi = {msel(k.above, apos, hi.pos), msel(k.above, aneg, hi.neg)};
+  return {lo, hi};
 }
 
 // A value with an absolute error bound (filter.hpp's bd), lane by lane:

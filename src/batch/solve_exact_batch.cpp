@@ -4,9 +4,10 @@
 // the view's strides into the block's arrays (block.hpp), the vector kernels
 // (dispatch.hpp) classify them and confirm what the filters can, and this
 // file writes each answer: a confirmed lane from its parts, anything else
-// from the scalar engine, solve_exact.  A confirmed lane's parts are finite
-// and nonzero, so its flags are 1, or -3 for a subnormal part, as put() in
-// src/exact/part.hpp decides them.
+// from the scalar engine, solve_exact.  A confirmed lane's flags are those
+// put() in src/exact/part.hpp gives: -3 for a part that is infinite,
+// subnormal or a nonzero value rounded to zero (the kernel's lost bits),
+// else 1.
 //
 // Worked example (Batch.WorkedExample): the two cubics of the header's
 // example, x^3 + 3 and x^3 - 6x^2 + 11x - 6, give -0x1.713744p+0 and
@@ -36,8 +37,15 @@ struct out_row {
   bool* solved;
 };
 
-// Subnormal: 0 < |x| < FLT_MIN (the parts written here are finite and nonzero).
-bool subnormal(float x) { return std::fabs(x) < std::numeric_limits<float>::min(); }
+// The flag of a root from its parts (part.hpp's irregular): -3 where a
+// part is infinite, subnormal, or a nonzero value rounded to zero.
+std::int32_t flag_of(float re, float im, bool lost) {
+  auto irregular = [](float x) {
+    const float ax = std::fabs(x);
+    return ax > std::numeric_limits<float>::max() || (ax > 0.0f && ax < std::numeric_limits<float>::min());
+  };
+  return lost || irregular(re) || irregular(im) ? -3 : 1;
+}
 
 void put(const out_row& o, const std::complex<float> (&r)[3], const std::int32_t (&f)[3]) {
   for (int k = 0; k < 3; ++k) {
@@ -85,8 +93,9 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
         put_scalar(row(i), blk, i);
         continue;
       }
+      const int lost = static_cast<int>(blk.three.lost[j]);
       const std::complex<float> r[3] = {{x0, 0.0f}, {x1, 0.0f}, {x2, 0.0f}};
-      const std::int32_t f[3] = {subnormal(x0) ? -3 : 1, subnormal(x1) ? -3 : 1, subnormal(x2) ? -3 : 1};
+      const std::int32_t f[3] = {flag_of(x0, 0.0f, lost & 1), flag_of(x1, 0.0f, lost & 2), flag_of(x2, 0.0f, lost & 4)};
       put(row(i), r, f);
       ++st.three;
     }
@@ -97,9 +106,10 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
         put_scalar(row(i), blk, i);
         continue;
       }
+      const int lost = static_cast<int>(blk.one.lost[j]);
       const std::complex<float> r[3] = {{x, 0.0f}, {u, v}, {u, -v}};
-      const std::int32_t pair = subnormal(u) || subnormal(v) ? -3 : 1;
-      const std::int32_t f[3] = {subnormal(x) ? -3 : 1, pair, pair};
+      const std::int32_t pair = flag_of(u, v, lost & 6);
+      const std::int32_t f[3] = {flag_of(x, 0.0f, lost & 1), pair, pair};
       put(row(i), r, f);
       ++st.one;
     }
