@@ -24,9 +24,9 @@ inline constexpr std::size_t block_cap = block_size + block_pad;
 // discriminant's filter value and bound (docs/exact.md, L0), and the three
 // parts found: x[0..2] the real roots ascending (three) or x[0] the real
 // root, x[1] and x[2] the pair's real and imaginary parts (one).  x[0] is
-// NaN where the lane is left to the scalar engine.  lost holds, as bits 1,
-// 2, 4 for x[0], x[1], x[2], the parts that are nonzero values rounded to a
-// signed zero (flag -3), as against exact zeros.
+// NaN where the lane is left to the scalar engine.  irregular holds the
+// roots whose flag is -3 (a part infinite, subnormal, or a nonzero value
+// rounded to a signed zero), as bits 1, 2, 4 for roots 0, 1, 2.
 struct queue {
   std::size_t n;
   alignas(64) double idx[block_cap];
@@ -37,7 +37,7 @@ struct queue {
   alignas(64) double dv[block_cap];
   alignas(64) double de[block_cap];
   alignas(64) float x[3][block_cap];
-  alignas(64) double lost[block_cap];
+  alignas(64) double irregular[block_cap];
 };
 
 struct block {

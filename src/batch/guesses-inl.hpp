@@ -49,18 +49,24 @@ HWY_INLINE V pow2(V n) {
   return hn::BitCast(d, hn::ShiftLeft<52>(hn::BitCast(du, hn::Add(n, hn::Set(d, 0x1p52 + 1023)))));
 }
 
-// approx.cpp's cube_root: a guess from the exponent bits (the pattern
-// divided by 3, here through a double, which only blurs bits far below the
-// guess's five), then two Halley steps.  Exact 0 gives 0; outside
-// [2^-900, 2^900] the lane is marked bad (the scalar engine uses cbrt there).
+// approx.cpp's cube_root: a guess from the exponent bits, the pattern
+// divided by 3 plus a constant, then two Halley steps.  Here the division
+// takes the pattern's high 32 bits only, in double (exact: they are put
+// under the exponent of 2^52 and 2^52 taken away; adding 2^52 back rounds
+// the quotient to an integer), which blurs bits far below the guess's
+// five and needs no 64-bit conversion, which AVX2 lacks.  Exact 0 gives 0;
+// outside [2^-900, 2^900] the lane is marked bad (the scalar engine uses
+// cbrt there).
 HWY_INLINE V cube_root(V x, M& bad) {
   const D d;
-  const hn::RebindToSigned<D> di;
   const hn::RebindToUnsigned<D> du;
   const V ax = hn::Abs(x);
   const M in_range = hn::And(hn::Ge(ax, hn::Set(d, 0x1p-900)), hn::Le(ax, hn::Set(d, 0x1p900)));
-  const V third = hn::Mul(hn::ConvertTo(d, hn::BitCast(di, ax)), hn::Set(d, 1.0 / 3.0));
-  V y = hn::BitCast(d, hn::Add(hn::BitCast(du, hn::ConvertTo(di, third)), hn::Set(du, 0x2A9F7893782DA1CEull)));
+  const auto magic = hn::Set(du, 0x4330000000000000ull);
+  const V hi = hn::Sub(hn::BitCast(d, hn::Or(hn::ShiftRight<32>(hn::BitCast(du, ax)), magic)), hn::Set(d, 0x1p52));
+  const V q = hn::Add(hn::Mul(hi, hn::Set(d, 1.0 / 3.0)), hn::Set(d, 0x1p52));
+  const auto q32 = hn::And(hn::BitCast(du, q), hn::Set(du, 0xFFFFFFFFull));
+  V y = hn::BitCast(d, hn::Add(hn::ShiftLeft<32>(q32), hn::Set(du, 0x2A9F7893782DA1CEull)));
   const V two = hn::Set(d, 2.0);
   for (int it = 0; it < 2; ++it) {
     const V y3 = hn::Mul(hn::Mul(y, y), y);
@@ -110,7 +116,11 @@ HWY_INLINE scaled scale(V a, V b, V c, V dd) {
   s.C = hn::Mul(c, ia);
   s.Dm = hn::Mul(dd, ia);
   const V eC = hn::Trunc(hn::Mul(exponent_of(s.C), hn::Set(d, 0.5)));
-  const V eD = hn::Trunc(hn::Div(exponent_of(s.Dm), hn::Set(d, 3.0)));
+  // e / 3 truncated, by a product: nudged away from zero by 2^-20, which
+  // brings an exact multiple of 3 back to its integer and moves no other
+  // quotient (at least 1/3 from an integer) across one.
+  const V eDx = exponent_of(s.Dm);
+  const V eD = hn::Trunc(hn::Add(hn::Mul(eDx, hn::Set(d, 1.0 / 3.0)), hn::CopySign(hn::Set(d, 0x1p-20), eDx)));
   V k = hn::Max(exponent_of(s.B), hn::Max(eC, eD));
   k = hn::Min(hn::Max(k, hn::Set(d, -340.0)), hn::Set(d, 340.0));
   s.sk = pow2(k);

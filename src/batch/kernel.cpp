@@ -116,25 +116,38 @@ void classify(block& blk) {
   pad_queue(blk.one, lanes);
 }
 
-// Stores the parts as floats, x[0] NaN where ok is clear, and the lost bits.
-void store(queue& q, std::size_t j, M ok, V x0, V x1, V x2, V lost) {
+// Stores the parts as floats, x[0] NaN where ok is clear, and the roots'
+// irregular bits.
+void store(queue& q, std::size_t j, M ok, V x0, V x1, V x2, V irregular) {
   const D d;
   const hn::Rebind<float, D> df;
   hn::Store(hn::DemoteTo(df, hn::IfThenElse(ok, x0, hn::Set(d, NAN))), df, q.x[0] + j);
   hn::Store(hn::DemoteTo(df, x1), df, q.x[1] + j);
   hn::Store(hn::DemoteTo(df, x2), df, q.x[2] + j);
-  hn::Store(lost, d, q.lost + j);
+  hn::Store(irregular, d, q.irregular + j);
 }
+
+// A part: its float, marked irregular where it is infinite, subnormal, or
+// a nonzero value rounded to zero (part.hpp's irregular).
+struct rounded {
+  V f;
+  M irregular;
+};
 
 // The part in cell k: its float, or in the cell of zero +0 where `exact`
 // (the part is 0), else the zero of the part's sign (positive where
-// `positive`), and then bit `bit` of lost.
-V part(const cell& k, M exact, M positive, double bit, V& lost) {
+// `positive`), which is lost.
+rounded part(const cell& k, M exact, M positive) {
   const D d;
   const V zero = hn::IfThenElse(hn::Or(exact, positive), hn::Zero(d), hn::Set(d, -0.0));
-  lost = hn::Add(lost, hn::IfThenElseZero(hn::AndNot(exact, k.zero), hn::Set(d, bit)));
-  return hn::IfThenElse(k.zero, zero, k.f);
+  const V af = hn::Abs(k.f);
+  const M subnormal = hn::And(hn::Gt(af, hn::Zero(d)), hn::Lt(af, hn::Set(d, 0x1p-126)));
+  const M lost = hn::AndNot(exact, k.zero);
+  return {hn::IfThenElse(k.zero, zero, k.f), hn::Or(hn::Or(lost, subnormal), hn::Or(k.above, k.below))};
 }
+
+// bit where m is set, else 0.
+V bit_if(M m, double bit) { return hn::IfThenElseZero(m, hn::Set(D(), bit)); }
 
 // Strict sign change across the cell: lo * hi < 0.
 M changes(const ends& e) { return hn::Or(hn::And(e.lo.neg, e.hi.pos), hn::And(e.lo.pos, e.hi.neg)); }
@@ -162,13 +175,15 @@ void three(queue& q) {
     // positive where p at the lower end has the sign of p(0).
     const M dzero = hn::Eq(dd, zero);
     const M dpos = hn::Gt(dd, zero), dneg = hn::Lt(dd, zero);
-    V lost = zero;
+    V irregular = zero;
     V y[3];
     for (int i = 0; i < 3; ++i) {
       const M positive = hn::Or(hn::And(dpos, e[i].lo.pos), hn::And(dneg, e[i].lo.neg));
-      y[i] = part(k[i], dzero, positive, static_cast<double>(1 << i), lost);
+      const rounded x = part(k[i], dzero, positive);
+      y[i] = x.f;
+      irregular = hn::Add(irregular, bit_if(x.irregular, static_cast<double>(1 << i)));
     }
-    store(q, j, ok, y[0], y[1], y[2], lost);
+    store(q, j, ok, y[0], y[1], y[2], irregular);
   }
 }
 
@@ -208,11 +223,12 @@ void one(queue& q) {
     // a rounded difference of exact products, has the exact sign, and u is
     // positive where it is negative; v > 0.
     const M dpos = hn::Gt(dd, zero), dneg = hn::Lt(dd, zero);
-    V lost = zero;
-    const V xr = part(kr, hn::Eq(dd, zero), msel(apos, dneg, dpos), 1.0, lost);
-    const V xu = part(ku, hn::Eq(q0, zero), hn::Lt(q0, zero), 2.0, lost);
-    const V xv = part(kv, hn::FirstN(d, 0), hn::Not(hn::FirstN(d, 0)), 4.0, lost);
-    store(q, j, ok, xr, xu, xv, lost);
+    const rounded xr = part(kr, hn::Eq(dd, zero), msel(apos, dneg, dpos));
+    const rounded xu = part(ku, hn::Eq(q0, zero), hn::Lt(q0, zero));
+    const rounded xv = part(kv, hn::FirstN(d, 0), hn::Not(hn::FirstN(d, 0)));
+    const M pair = hn::Or(xu.irregular, xv.irregular);
+    const V irregular = hn::Add(bit_if(xr.irregular, 1.0), bit_if(pair, 6.0));
+    store(q, j, ok, xr.f, xu.f, xv.f, irregular);
   }
 }
 

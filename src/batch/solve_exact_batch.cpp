@@ -5,9 +5,9 @@
 // (dispatch.hpp) classify them and confirm what the filters can, and this
 // file writes each answer: a confirmed lane from its parts, anything else
 // from the scalar engine, solve_exact.  A confirmed lane's flags are those
-// put() in src/exact/part.hpp gives: -3 for a part that is infinite,
-// subnormal or a nonzero value rounded to zero (the kernel's lost bits),
-// else 1.
+// put() in src/exact/part.hpp gives, marked by the kernel: -3 for a root
+// with a part that is infinite, subnormal or a nonzero value rounded to
+// zero, else 1.
 //
 // Worked example (Batch.WorkedExample): the two cubics of the header's
 // example, x^3 + 3 and x^3 - 6x^2 + 11x - 6, give -0x1.713744p+0 and
@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <memory>
 #include <stdexcept>
 
@@ -37,14 +36,14 @@ struct out_row {
   bool* solved;
 };
 
-// The flag of a root from its parts (part.hpp's irregular): -3 where a
-// part is infinite, subnormal, or a nonzero value rounded to zero.
-std::int32_t flag_of(float re, float im, bool lost) {
-  auto irregular = [](float x) {
-    const float ax = std::fabs(x);
-    return ax > std::numeric_limits<float>::max() || (ax > 0.0f && ax < std::numeric_limits<float>::min());
-  };
-  return lost || irregular(re) || irregular(im) ? -3 : 1;
+// The flags of a confirmed lane from its irregular bits (block.hpp).
+void flags_of(double irregular, std::int32_t (&f)[3]) {
+  static constexpr std::int32_t table[8][3] = {{1, 1, 1},  {-3, 1, 1},  {1, -3, 1},  {-3, -3, 1},
+                                               {1, 1, -3}, {-3, 1, -3}, {1, -3, -3}, {-3, -3, -3}};
+  const std::int32_t(&t)[3] = table[static_cast<int>(irregular) & 7];
+  f[0] = t[0];
+  f[1] = t[1];
+  f[2] = t[2];
 }
 
 void put(const out_row& o, const std::complex<float> (&r)[3], const std::int32_t (&f)[3]) {
@@ -93,9 +92,9 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
         put_scalar(row(i), blk, i);
         continue;
       }
-      const int lost = static_cast<int>(blk.three.lost[j]);
       const std::complex<float> r[3] = {{x0, 0.0f}, {x1, 0.0f}, {x2, 0.0f}};
-      const std::int32_t f[3] = {flag_of(x0, 0.0f, lost & 1), flag_of(x1, 0.0f, lost & 2), flag_of(x2, 0.0f, lost & 4)};
+      std::int32_t f[3];
+      flags_of(blk.three.irregular[j], f);
       put(row(i), r, f);
       ++st.three;
     }
@@ -106,10 +105,9 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
         put_scalar(row(i), blk, i);
         continue;
       }
-      const int lost = static_cast<int>(blk.one.lost[j]);
       const std::complex<float> r[3] = {{x, 0.0f}, {u, v}, {u, -v}};
-      const std::int32_t pair = flag_of(u, v, lost & 6);
-      const std::int32_t f[3] = {flag_of(x, 0.0f, lost & 1), pair, pair};
+      std::int32_t f[3];
+      flags_of(blk.one.irregular[j], f);
       put(row(i), r, f);
       ++st.one;
     }
