@@ -36,7 +36,7 @@ struct queue {
   alignas(64) double d[block_cap];
   alignas(64) double dv[block_cap];
   alignas(64) double de[block_cap];
-  alignas(64) float x[3][block_cap];
+  alignas(64) double x[3][block_cap];  // floats, held as doubles
   alignas(64) double irregular[block_cap];
 };
 

@@ -11,7 +11,7 @@
 // NaN and infinity compare false and leave both masks clear.
 //
 // Worked example (BatchFilters.WorkedExamples): p = x^3 - 6x^2 + 11x - 6
-// at the midpoint 2.5: value -0.375, |p| sum 97.625, bound 97.625 2^-50,
+// at the midpoint 2.5: value -0.375, |p| sum 86.625, bound 86.625 2^-50,
 // so neg is set; cell_of(2.0) is the float 2 with the midpoints
 // 2 - 2^-24 and 2 + 2^-23.
 #if defined(QUBIC_BATCH_FILTERS_INL_HPP_) == defined(HWY_TARGET_TOGGLE)
@@ -115,10 +115,12 @@ HWY_INLINE cell cell_of(V x) {
   const auto step = hn::Or(hn::ShiftRight<31>(bits), hn::Set(di, 1));  // +1 above zero, -1 below
   const V up = hn::Min(hn::PromoteTo(d, hn::BitCast(df, hn::Add(bits, step))), hn::Set(d, 0x1p128));
   const V down = hn::Max(hn::PromoteTo(d, hn::BitCast(df, hn::Sub(bits, step))), hn::Set(d, -0x1p128));
-  const V f = hn::PromoteTo(d, ff);
   const V half = hn::Set(d, 0.5);
   const V inf = hn::Set(d, HUGE_VAL);
   const V edge = hn::Set(d, 0x1p128 - 0x1p103);
+  // Beyond the threshold the float is +-inf (IEEE rounding, ties to the
+  // even inf); some targets' conversions saturate at +-FLT_MAX instead.
+  const V f = hn::IfThenElse(hn::Ge(hn::Abs(x), edge), hn::CopySign(inf, x), hn::PromoteTo(d, ff));
   const V tie0 = hn::Set(d, 0x1p-150);
   cell k;
   k.f = f;

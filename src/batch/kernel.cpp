@@ -116,14 +116,14 @@ void classify(block& blk) {
   pad_queue(blk.one, lanes);
 }
 
-// Stores the parts as floats, x[0] NaN where ok is clear, and the roots'
-// irregular bits.
+// Stores the parts (floats held in doubles: some targets' conversions to
+// float would saturate an infinity), x[0] NaN where ok is clear, and the
+// roots' irregular bits.
 void store(queue& q, std::size_t j, M ok, V x0, V x1, V x2, V irregular) {
   const D d;
-  const hn::Rebind<float, D> df;
-  hn::Store(hn::DemoteTo(df, hn::IfThenElse(ok, x0, hn::Set(d, NAN))), df, q.x[0] + j);
-  hn::Store(hn::DemoteTo(df, x1), df, q.x[1] + j);
-  hn::Store(hn::DemoteTo(df, x2), df, q.x[2] + j);
+  hn::Store(hn::IfThenElse(ok, x0, hn::Set(d, NAN)), d, q.x[0] + j);
+  hn::Store(x1, d, q.x[1] + j);
+  hn::Store(x2, d, q.x[2] + j);
   hn::Store(irregular, d, q.irregular + j);
 }
 

@@ -87,7 +87,8 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
     };
     for (std::size_t j = 0; j < blk.three.n; ++j) {
       const std::size_t i = static_cast<std::size_t>(blk.three.idx[j]);
-      const float x0 = blk.three.x[0][j], x1 = blk.three.x[1][j], x2 = blk.three.x[2][j];
+      const float x0 = static_cast<float>(blk.three.x[0][j]), x1 = static_cast<float>(blk.three.x[1][j]);
+      const float x2 = static_cast<float>(blk.three.x[2][j]);
       if (std::isnan(x0)) {
         put_scalar(row(i), blk, i);
         continue;
@@ -100,7 +101,8 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
     }
     for (std::size_t j = 0; j < blk.one.n; ++j) {
       const std::size_t i = static_cast<std::size_t>(blk.one.idx[j]);
-      const float x = blk.one.x[0][j], u = blk.one.x[1][j], v = blk.one.x[2][j];
+      const float x = static_cast<float>(blk.one.x[0][j]), u = static_cast<float>(blk.one.x[1][j]);
+      const float v = static_cast<float>(blk.one.x[2][j]);
       if (std::isnan(x)) {
         put_scalar(row(i), blk, i);
         continue;

@@ -8,11 +8,12 @@
 #include <qubic/batch.hpp>
 #include <qubic/exact.hpp>
 
+#include <algorithm>
 #include <array>
 #include <complex>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -162,6 +163,105 @@ TEST(ExactBatch, VectorLanesSettleWhatTheScalarFastPathSettles) {
       EXPECT_GE(static_cast<double>(s.three + s.one), 0.95 * static_cast<double>(straight));
     }
   });
+}
+
+// The first `count` cubics of every family, interleaved: every kind of
+// cubic (NaN, infinities, zero and lower degrees, multiple roots, both
+// kinds of roots, edges of the range) next to one another.
+std::vector<cubic> mixed(std::size_t count) {
+  std::vector<std::vector<cubic>> all;
+  for (const test::family& fam : test::families) all.push_back(family_cubics(fam));
+  std::vector<cubic> out;
+  for (std::size_t i = 0; out.size() < count; ++i) {
+    for (const std::vector<cubic>& f : all) {
+      if (i < f.size() && out.size() < count) out.push_back(f[i]);
+    }
+  }
+  return out;
+}
+
+// The batch reads coefficient j of cubic i at data[i * row + j * col],
+// whatever the strides and the alignment, and writes the n answers alone.
+TEST(ExactBatch, LayoutsAndLengths) {
+  const struct { const char* why; std::size_t n; std::ptrdiff_t row, col; std::size_t shift; bool solved; } cases[] = {
+      {"no cubic", 0, 4, 1, 0, true},
+      {"one cubic", 1, 4, 1, 0, true},
+      {"a vector of any width and one more", 9, 4, 1, 0, true},
+      {"a block less one", 255, 4, 1, 0, true},
+      {"a block", 256, 4, 1, 0, true},
+      {"a block and one", 257, 4, 1, 0, false},
+      {"two blocks and a part, one float off alignment", 600, 4, 1, 1, true},
+      {"rows padded to 7 floats", 300, 7, 1, 3, true},
+      {"columns reversed: the constant first", 300, 4, -1, 0, true},
+      {"column-major: one array per coefficient", 300, 1, 300, 0, false},
+      {"rows backwards", 300, -4, 1, 2, true},
+  };
+  const std::vector<cubic> cs = mixed(600);
+  on_every_target([&] {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.why);
+      // Storage holding exactly the addressed floats, sentinels elsewhere.
+      std::ptrdiff_t lo = 0, hi = 0;
+      for (const std::ptrdiff_t i : {std::ptrdiff_t{0}, static_cast<std::ptrdiff_t>(c.n) - 1}) {
+        for (const std::ptrdiff_t j : {0, 3}) {
+          lo = std::min(lo, i * c.row + j * c.col);
+          hi = std::max(hi, i * c.row + j * c.col);
+        }
+      }
+      std::vector<float> store(static_cast<std::size_t>(hi - lo) + 1 + c.shift, test::sentinel());
+      float* base = store.data() + c.shift - lo;
+      for (std::size_t i = 0; i < c.n; ++i) {
+        for (std::size_t j = 0; j < 4; ++j) base[static_cast<std::ptrdiff_t>(i) * c.row + static_cast<std::ptrdiff_t>(j) * c.col] = cs[i][j];
+      }
+      const float s = test::sentinel();
+      answers a{std::vector<std::complex<float>>(3 * c.n + tail, {s, s}), std::vector<std::int32_t>(3 * c.n + tail, 7),
+                std::vector<char>(c.n + tail, 2)};
+      solve_exact_batch({base, c.n, c.row, c.col}, a.roots.data(), a.flags.data(),
+                        c.solved ? reinterpret_cast<bool*>(a.solved.data()) : nullptr);
+      for (std::size_t t = 0; t < tail; ++t) {
+        EXPECT_EQ(bits(a.roots[3 * c.n + t].imag()), test::sentinel_bits);
+        EXPECT_EQ(a.flags[3 * c.n + t], 7);
+        EXPECT_EQ(a.solved[c.n + t], 2);
+      }
+      for (std::size_t i = 0; i < c.n; ++i) {
+        if (!c.solved) {  // nothing written there: fill in the scalar answer to compare the rest
+          EXPECT_EQ(a.solved[i], 2);
+          a.solved[i] = static_cast<char>(solve_exact(cs[i][0], cs[i][1], cs[i][2], cs[i][3]).solved());
+        }
+        const std::string d = departure(a, i, cs[i]);
+        ASSERT_TRUE(d.empty()) << d;
+      }
+    }
+  });
+}
+
+// The span form checks that the sizes fit together before writing.
+TEST(ExactBatch, SpanSizesMustFit) {
+  const struct { const char* why; std::size_t coeffs, roots, flags, solved; bool fits; } cases[] = {
+      {"two cubics, solved wanted", 8, 6, 6, 2, true},
+      {"two cubics, solved not wanted", 8, 6, 6, 0, true},
+      {"a partial row of coefficients", 9, 6, 6, 2, false},
+      {"roots for one cubic too few", 8, 3, 6, 2, false},
+      {"flags for one cubic too many", 8, 6, 9, 2, false},
+      {"solved of the wrong length", 8, 6, 6, 1, false},
+  };
+  const float s = test::sentinel();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::vector<float> co(c.coeffs, 1.0f);
+    std::vector<std::complex<float>> r(c.roots, {s, s});
+    std::vector<std::int32_t> f(c.flags, 7);
+    bool ok[2] = {false, false};
+    auto call = [&] { solve_exact_batch(co, r, f, std::span<bool>(ok, c.solved)); };
+    if (c.fits) {
+      call();
+      EXPECT_EQ(f[0], 1);  // x^3 + x^2 + x + 1 = (x + 1)(x^2 + 1)
+    } else {
+      EXPECT_THROW(call(), std::invalid_argument);
+      for (const std::complex<float>& x : r) EXPECT_EQ(bits(x.real()), test::sentinel_bits);
+      for (const std::int32_t x : f) EXPECT_EQ(x, 7);
+    }
+  }
 }
 
 }  // namespace
