@@ -163,27 +163,35 @@ HWY_INLINE void three_guesses(V a, V b, V c, V dd, V& x0, V& x1, V& x2) {
   const V one = hn::Set(d, 1.0);
   const V nsmall = hn::Add(hn::Add(hn::IfThenElseZero(small[0], one), hn::IfThenElseZero(small[1], one)),
                            hn::IfThenElseZero(small[2], one));
-  // A lone small root: -Ds over the product of the other two.
+  // A lone small root: -Ds over the product of the other two.  (Each
+  // remedy is computed only when a lane of the vector needs it: they cost
+  // divisions.)
   const M lone = hn::And(separated, hn::Eq(nsmall, one));
-  const V nD = hn::Neg(s.Ds);
-  V fixed[3] = {hn::Div(nD, hn::Mul(xs[1], xs[2])), hn::Div(nD, hn::Mul(xs[2], xs[0])),
-                hn::Div(nD, hn::Mul(xs[0], xs[1]))};
+  V x[3] = {xs[0], xs[1], xs[2]};
+  if (!hn::AllFalse(d, hn::And(lone, hn::Or(hn::Or(small[0], small[1]), small[2])))) {
+    const V nD = hn::Neg(s.Ds);
+    const V fixed[3] = {hn::Div(nD, hn::Mul(xs[1], xs[2])), hn::Div(nD, hn::Mul(xs[2], xs[0])),
+                        hn::Div(nD, hn::Mul(xs[0], xs[1]))};
+    for (int i = 0; i < 3; ++i) x[i] = hn::IfThenElse(hn::And(lone, small[i]), fixed[i], xs[i]);
+  }
   // Two small roots: Bs y^2 + Cs y + Ds = 0 without cancellation starts
   // Newton's method at each (the smaller index takes t / Bs).
   const V qd = hn::Sub(hn::Mul(s.Cs, s.Cs), hn::Mul(hn::Mul(hn::Set(d, 4.0), s.Bs), s.Ds));
   const M pair = hn::AndNot(lone, hn::And(hn::And(hn::Eq(nsmall, hn::Set(d, 2.0)), hn::Ne(s.Bs, zero)),
                                           hn::Ge(qd, zero)));
-  const V t = hn::Mul(hn::Set(d, -0.5), hn::Add(s.Cs, hn::CopySign(hn::Sqrt(hn::Max(qd, zero)), s.Cs)));
-  const V z0 = hn::Div(t, s.Bs);
-  const V z1 = hn::IfThenElseZero(hn::Ne(t, zero), hn::Div(s.Ds, t));
-  const V in[3] = {hn::IfThenElse(small[0], z0, xs[0]), hn::IfThenElse(small[1], hn::IfThenElse(small[0], z1, z0), xs[1]),
-                   hn::IfThenElse(small[2], z1, xs[2])};
+  if (!hn::AllFalse(d, pair)) {
+    const V t = hn::Mul(hn::Set(d, -0.5), hn::Add(s.Cs, hn::CopySign(hn::Sqrt(hn::Max(qd, zero)), s.Cs)));
+    const V z0 = hn::Div(t, s.Bs);
+    const V z1 = hn::IfThenElseZero(hn::Ne(t, zero), hn::Div(s.Ds, t));
+    const V in[3] = {hn::IfThenElse(small[0], z0, xs[0]),
+                     hn::IfThenElse(small[1], hn::IfThenElse(small[0], z1, z0), xs[1]),
+                     hn::IfThenElse(small[2], z1, xs[2])};
+    for (int i = 0; i < 3; ++i) x[i] = hn::IfThenElse(pair, in[i], x[i]);
+  }
   V g[3];
   for (int i = 0; i < 3; ++i) {
-    const V plain = hn::Mul(hn::IfThenElse(lone, hn::IfThenElse(small[i], fixed[i], xs[i]), xs[i]), s.sk);
-    const V start = hn::IfThenElse(pair, hn::Mul(in[i], s.sk), plain);
     const M polish = hn::AndNot(lone, hn::Or(pair, hn::Not(hn::AndNot(small[i], separated))));
-    g[i] = newton<6>(a, b, c, dd, start, polish);
+    g[i] = newton<6>(a, b, c, dd, hn::Mul(x[i], s.sk), polish);
   }
   // Sorting network for three.
   const V lo01 = hn::Min(g[0], g[1]), hi01 = hn::Max(g[0], g[1]);

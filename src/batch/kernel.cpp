@@ -34,7 +34,7 @@
 // executes an instruction that valgrind cannot run (docs/batch.md).
 #if defined(__x86_64__) || defined(__i386__)
 #ifndef HWY_DISABLED_TARGETS
-#define HWY_DISABLED_TARGETS (HWY_SSSE3 | HWY_AVX3_DL)
+#define HWY_DISABLED_TARGETS HWY_SSSE3
 #endif
 #else
 #ifndef HWY_COMPILE_ONLY_STATIC
