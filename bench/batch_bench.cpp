@@ -35,10 +35,13 @@
 
 #include "batch/dispatch.hpp"
 #include "cases.hpp"
+#include "timing.hpp"
 
 namespace {
 
+using qubic::bench::cpu_ns;
 using qubic::bench::kind;
+using qubic::bench::median;
 
 struct data {
   std::vector<float> c;  // rows a3, a2, a1, a0
@@ -112,17 +115,6 @@ void BM_scalar(benchmark::State& state, kind k) { run(state, k, pass_scalar); }
 #ifdef QUBIC_HAVE_GSL
 void BM_gsl(benchmark::State& state, kind k) { run(state, k, pass_gsl); }
 #endif
-
-double cpu_ns() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
 
 void BM_side_by_side(benchmark::State& state, kind k) {
   data x = make(k);

@@ -10,7 +10,7 @@
 // in the masks pos / neg only when the computed value exceeds its bound;
 // NaN and infinity compare false and leave both masks clear.
 //
-// Worked example (BatchFilters.WorkedExamples): p = x^3 - 6x^2 + 11x - 6
+// Worked example (SolveExactBatchLanes.WorkedExamples): p = x^3 - 6x^2 + 11x - 6
 // at the midpoint 2.5: value -0.375, |p| sum 86.625, bound 86.625 2^-50,
 // so neg is set; cell_of(2.0) is the float 2 with the midpoints
 // 2 - 2^-24 and 2 + 2^-23.

@@ -12,7 +12,7 @@
 // Newton's method where the closed form loses bits.  A lane whose guess is
 // poor fails the confirmation and goes to the scalar engine.
 //
-// Worked example (BatchGuesses.WorkedExamples): x^3 - 6x^2 + 11x - 6 gives
+// Worked example (SolveExactBatchLanes.WorkedExamples): x^3 - 6x^2 + 11x - 6 gives
 // guesses within 2^-40 of 1, 2, 3; x^3 + 3 gives -1.44224957..., and the
 // pair 0.72112478... +- 1.24902476... i.
 #if defined(QUBIC_BATCH_GUESSES_INL_HPP_) == defined(HWY_TARGET_TOGGLE)

@@ -116,6 +116,16 @@ void classify(block& blk) {
   pad_queue(blk.one, lanes);
 }
 
+// The coefficients of the queue's lanes j .. j + lanes - 1.
+struct coefficients {
+  V a, b, c, d;
+};
+
+coefficients load(const queue& q, std::size_t j) {
+  const D d;
+  return {hn::Load(d, q.a + j), hn::Load(d, q.b + j), hn::Load(d, q.c + j), hn::Load(d, q.d + j)};
+}
+
 // Stores the parts (floats held in doubles: some targets' conversions to
 // float would saturate an infinity), x[0] NaN where ok is clear, and the
 // roots' irregular bits.
@@ -157,8 +167,7 @@ void three(queue& q) {
   const std::size_t lanes = hn::Lanes(d);
   const V zero = hn::Zero(d);
   for (std::size_t j = 0; j < q.n; j += lanes) {
-    const V a = hn::Load(d, q.a + j), b = hn::Load(d, q.b + j);
-    const V c = hn::Load(d, q.c + j), dd = hn::Load(d, q.d + j);
+    const auto [a, b, c, dd] = load(q, j);
     V x[3];
     three_guesses(a, b, c, dd, x[0], x[1], x[2]);
     const cell k[3] = {cell_of(x[0]), cell_of(x[1]), cell_of(x[2])};
@@ -192,8 +201,7 @@ void one(queue& q) {
   const std::size_t lanes = hn::Lanes(d);
   const V zero = hn::Zero(d);
   for (std::size_t j = 0; j < q.n; j += lanes) {
-    const V a = hn::Load(d, q.a + j), b = hn::Load(d, q.b + j);
-    const V c = hn::Load(d, q.c + j), dd = hn::Load(d, q.d + j);
+    const auto [a, b, c, dd] = load(q, j);
     M bad = hn::FirstN(d, 0);
     V r, u, v;
     one_guesses(a, b, c, dd, r, u, v, bad);

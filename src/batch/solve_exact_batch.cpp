@@ -9,7 +9,7 @@
 // with a part that is infinite, subnormal or a nonzero value rounded to
 // zero, else 1.
 //
-// Worked example (Batch.WorkedExample): the two cubics of the header's
+// Worked example (SolveExactBatch.WorkedExample): the two cubics of the header's
 // example, x^3 + 3 and x^3 - 6x^2 + 11x - 6, give -0x1.713744p+0 and
 // 0x1.713744p-1 +- 0x1.3fc016p+0 i, then 1, 2, 3, all flags 1.
 #include <qubic/batch.hpp>
@@ -63,6 +63,30 @@ void put_scalar(const out_row& o, const batch::block& blk, std::size_t i) {
   put(o, r, f);
 }
 
+// Writes the cubics of queue q: a confirmed lane from its parts (three
+// real roots, or with `pair` the real root x[0] and x[1] +- i x[2]), the
+// others from solve_exact.  Returns the number of lanes confirmed.
+template <class Row>
+std::size_t settle(const batch::queue& q, bool pair, const batch::block& blk, Row row) {
+  std::size_t confirmed = 0;
+  for (std::size_t j = 0; j < q.n; ++j) {
+    const std::size_t i = static_cast<std::size_t>(q.idx[j]);
+    const float x0 = static_cast<float>(q.x[0][j]), x1 = static_cast<float>(q.x[1][j]);
+    const float x2 = static_cast<float>(q.x[2][j]);
+    if (std::isnan(x0)) {
+      put_scalar(row(i), blk, i);
+      continue;
+    }
+    const std::complex<float> three[3] = {{x0, 0.0f}, {x1, 0.0f}, {x2, 0.0f}};
+    const std::complex<float> one[3] = {{x0, 0.0f}, {x1, x2}, {x1, -x2}};
+    std::int32_t f[3];
+    flags_of(q.irregular[j], f);
+    put(row(i), pair ? one : three, f);
+    ++confirmed;
+  }
+  return confirmed;
+}
+
 }  // namespace
 
 void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* flags, bool* solved) {
@@ -85,34 +109,8 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
       const std::size_t at = start + i;
       return out_row{roots + 3 * at, flags + 3 * at, solved != nullptr ? solved + at : nullptr};
     };
-    for (std::size_t j = 0; j < blk.three.n; ++j) {
-      const std::size_t i = static_cast<std::size_t>(blk.three.idx[j]);
-      const float x0 = static_cast<float>(blk.three.x[0][j]), x1 = static_cast<float>(blk.three.x[1][j]);
-      const float x2 = static_cast<float>(blk.three.x[2][j]);
-      if (std::isnan(x0)) {
-        put_scalar(row(i), blk, i);
-        continue;
-      }
-      const std::complex<float> r[3] = {{x0, 0.0f}, {x1, 0.0f}, {x2, 0.0f}};
-      std::int32_t f[3];
-      flags_of(blk.three.irregular[j], f);
-      put(row(i), r, f);
-      ++st.three;
-    }
-    for (std::size_t j = 0; j < blk.one.n; ++j) {
-      const std::size_t i = static_cast<std::size_t>(blk.one.idx[j]);
-      const float x = static_cast<float>(blk.one.x[0][j]), u = static_cast<float>(blk.one.x[1][j]);
-      const float v = static_cast<float>(blk.one.x[2][j]);
-      if (std::isnan(x)) {
-        put_scalar(row(i), blk, i);
-        continue;
-      }
-      const std::complex<float> r[3] = {{x, 0.0f}, {u, v}, {u, -v}};
-      std::int32_t f[3];
-      flags_of(blk.one.irregular[j], f);
-      put(row(i), r, f);
-      ++st.one;
-    }
+    st.three += settle(blk.three, false, blk, row);
+    st.one += settle(blk.one, true, blk, row);
     for (std::size_t j = 0; j < blk.nrest; ++j) {
       const std::size_t i = static_cast<std::size_t>(blk.rest[j]);
       put_scalar(row(i), blk, i);

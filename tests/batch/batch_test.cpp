@@ -107,7 +107,7 @@ void on_every_target(Body body) {
   batch::force_target(0);
 }
 
-TEST(ExactBatch, WorkedExample) {
+TEST(SolveExactBatch, WorkedExample) {
   const float c[8] = {1, 0, 0, 3, 1, -6, 11, -6};
   std::complex<float> r[6];
   std::int32_t f[6];
@@ -125,7 +125,7 @@ TEST(ExactBatch, WorkedExample) {
   EXPECT_TRUE(ok[0] && ok[1]);
 }
 
-TEST(ExactBatch, FamiliesMatchTheScalarEngineOnEveryTarget) {
+TEST(SolveExactBatch, FamiliesMatchTheScalarEngineOnEveryTarget) {
   on_every_target([] {
     for (const test::family& fam : test::families) {
       SCOPED_TRACE(fam.name);
@@ -140,7 +140,7 @@ TEST(ExactBatch, FamiliesMatchTheScalarEngineOnEveryTarget) {
 // guess missed by one cell, found by the scalar search in two more filter
 // signs, which the lanes leave to the scalar engine (a few percent of the
 // tiny imaginary parts).
-TEST(ExactBatch, VectorLanesSettleWhatTheScalarFastPathSettles) {
+TEST(SolveExactBatch, VectorLanesSettleWhatTheScalarFastPathSettles) {
   on_every_target([] {
     for (const test::family& fam : test::families) {
       SCOPED_TRACE(fam.name);
@@ -182,7 +182,7 @@ std::vector<cubic> mixed(std::size_t count) {
 
 // The batch reads coefficient j of cubic i at data[i * row + j * col],
 // whatever the strides and the alignment, and writes the n answers alone.
-TEST(ExactBatch, LayoutsAndLengths) {
+TEST(SolveExactBatch, LayoutsAndLengths) {
   const struct { const char* why; std::size_t n; std::ptrdiff_t row, col; std::size_t shift; bool solved; } cases[] = {
       {"no cubic", 0, 4, 1, 0, true},
       {"one cubic", 1, 4, 1, 0, true},
@@ -236,7 +236,7 @@ TEST(ExactBatch, LayoutsAndLengths) {
 }
 
 // The span form checks that the sizes fit together before writing.
-TEST(ExactBatch, SpanSizesMustFit) {
+TEST(SolveExactBatch, SpanSizesMustFit) {
   const struct { const char* why; std::size_t coeffs, roots, flags, solved; bool fits; } cases[] = {
       {"two cubics, solved wanted", 8, 6, 6, 2, true},
       {"two cubics, solved not wanted", 8, 6, 6, 0, true},

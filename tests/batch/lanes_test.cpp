@@ -28,7 +28,7 @@ V all(double x) { return hn::Set(D(), x); }
 int sign_lane(const sign& s) { return hn::AllFalse(D(), s.pos) ? (hn::AllFalse(D(), s.neg) ? 0 : -1) : 1; }
 int exact_sign(const mpq_class& x) { return sgn(x); }
 
-TEST(BatchLanes, WorkedExamples) {
+TEST(SolveExactBatchLanes, WorkedExamples) {
   // filters-inl.hpp: p = (x - 1)(x - 2)(x - 3) at 2.5 is -3/8, certified.
   EXPECT_EQ(sign_lane(horner3(all(1), all(-6), all(11), all(-6), all(2.5), all(0x1p-50))), -1);
   // cell_of(2): the float 2 between 2 - 2^-24 and 2 + 2^-23.
@@ -55,7 +55,7 @@ TEST(BatchLanes, WorkedExamples) {
 
 // The cells of special floats: the ends beside the overflow threshold and
 // around zero (cells.hpp), worked by hand.
-TEST(BatchLanes, CellsAtTheEdges) {
+TEST(SolveExactBatchLanes, CellsAtTheEdges) {
   const double edge = 0x1p128 - 0x1p103;
   const struct { const char* why; double x, f, lo, hi; } cases[] = {
       {"FLT_MAX: up to the overflow threshold", 0x1.fffffep127, 0x1.fffffep127, 0x1.fffffep127 - 0x1p103, edge},
@@ -93,7 +93,7 @@ struct exact_cubic {
   }
 };
 
-TEST(BatchLanes, FilterSignsAreExact) {
+TEST(SolveExactBatchLanes, FilterSignsAreExact) {
   int decided = 0, checked = 0;
   for (const test::family& fam : test::families) {
     SCOPED_TRACE(fam.name);
