@@ -42,7 +42,8 @@ struct cubic_view {
 // Solves the n cubics of `in`: roots[3i + k] and flags[3i + k] are root[k]
 // and flag[k] of solve_exact on cubic i, and solved[i] (unless solved is
 // null) is its solved(), all three flags 1.  Writes those entries only;
-// the outputs must not overlap the input.  Never throws.
+// the outputs must not overlap the input.  Throws only std::bad_alloc, when
+// its working block (about 70 KB) cannot be allocated.
 void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* flags, bool* solved);
 
 // The same for a C-contiguous array of coefficient rows a3, a2, a1, a0:
