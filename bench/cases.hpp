@@ -13,6 +13,8 @@
 namespace qubic::bench {
 
 // Kinds of cubics, as in the reference input of the throughput script.
+// sixty_decades: each coefficient 10^x, x uniform in [-30, 30], of random
+// sign (nothing rescales them: the magnitudes spread over 60 decades).
 // near_multiple: roots r, r (1 + e) and either r (1 + e') (near a triple
 // root) or an unrelated root, with |e|, |e'| in 1e-7 .. 1e-2: rounding the
 // coefficients to float leaves two or three roots within about 2^-12 of each
@@ -23,6 +25,7 @@ enum class kind {
   complex_pair,
   random_coefficients,
   near_multiple,
+  sixty_decades,
   reference_mix,       // bench/make-test6.py: 40% three_real, 40% complex_pair, 20% random, its ranges
   quadratic,           // a3 = 0, the others as random_coefficients
   exact_multiple,      // a (x - p 2^j)^2 (x - q 2^j) or a (x - p 2^j)^3, small integers p, q: exact
@@ -31,7 +34,7 @@ enum class kind {
   clustered,           // an exact_multiple cubic with one coefficient moved by a unit or two
 };
 
-// The classes beyond the four original kinds (seeded by the kind).
+// The classes beyond the first five kinds (seeded by the kind).
 inline std::vector<coeffs> class_cubics(kind k) {
   std::mt19937_64 g(1000 + static_cast<int>(k));
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
@@ -106,6 +109,16 @@ inline std::vector<coeffs> cubics(kind k) {
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   std::uniform_real_distribution<double> decade(-3.0, 3.0);
   std::vector<coeffs> out(4096);
+  if (k == kind::sixty_decades) {
+    std::uniform_real_distribution<double> wide(-30.0, 30.0);
+    for (coeffs& c : out) {
+      for (int j = 3; j >= 0; --j) {
+        const double m = std::pow(10.0, wide(g));
+        c(j) = static_cast<float>(unit(g) < 0 ? -m : m);
+      }
+    }
+    return out;
+  }
   for (coeffs& c : out) {
     const double a = std::pow(10.0, decade(g)) * (unit(g) < 0 ? -1.0 : 1.0);
     double b2 = 0;

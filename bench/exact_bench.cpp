@@ -20,11 +20,14 @@
 #include <qubic/qubic.hpp>
 
 #include "cases.hpp"
+#include "timing.hpp"
 #include "exact/stats.hpp"
 
 namespace {
 
+using qubic::bench::cpu_ns;
 using qubic::bench::kind;
+using qubic::bench::median;
 
 void BM_exact(benchmark::State& state, kind k) {
   const std::vector<qubic::coeffs> c = qubic::bench::cubics(k);
@@ -63,17 +66,6 @@ void BM_qubic(benchmark::State& state, kind k) {
     benchmark::DoNotOptimize(rr);
     benchmark::DoNotOptimize(fl);
   }
-}
-
-double cpu_ns() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
 }
 
 // Each cubic timed on its own by both solvers in turn (so that a change in
@@ -168,6 +160,7 @@ void BM_median_stream(benchmark::State& state, kind k) {
   BENCHMARK_CAPTURE(BM, three_real_roots, kind::three_real) __VA_ARGS__;       \
   BENCHMARK_CAPTURE(BM, near_multiple, kind::near_multiple) __VA_ARGS__;       \
   BENCHMARK_CAPTURE(BM, real_and_complex_pair, kind::complex_pair) __VA_ARGS__; \
+  BENCHMARK_CAPTURE(BM, sixty_decades, kind::sixty_decades) __VA_ARGS__;       \
   BENCHMARK_CAPTURE(BM, reference_mix, kind::reference_mix) __VA_ARGS__;       \
   BENCHMARK_CAPTURE(BM, quadratic, kind::quadratic) __VA_ARGS__;               \
   BENCHMARK_CAPTURE(BM, exact_multiple, kind::exact_multiple) __VA_ARGS__;     \

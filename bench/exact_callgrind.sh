@@ -9,7 +9,7 @@
 # limits the run to some families.
 set -eu
 bench=${1:?usage: exact_callgrind.sh path/to/exact_bench}
-families=${FAMILIES:-"uniform three_real_roots near_multiple real_and_complex_pair reference_mix quadratic exact_multiple zero_coefficients huge_ratio clustered"}
+families=${FAMILIES:-"uniform three_real_roots near_multiple real_and_complex_pair sixty_decades reference_mix quadratic exact_multiple zero_coefficients huge_ratio clustered"}
 for family in $families; do
   for fn in 'qubic::solve_exact(*' 'qubic::qubic(*'; do
     total=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect="$fn" \

@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact"}
+targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact batch"}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUBIC_BUILD_FUZZ=ON -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF -DQUBIC_BUILD_PYTHON=OFF >/dev/null
@@ -26,6 +26,7 @@ for t in $targets; do
   case $t in
     qubic | exact) max_len=16 ;;
     roundtrip) max_len=64 ;;
+    batch) max_len=4200 ;;  # a layout byte and up to 1049 patterns: past a block of 256 cubics
     *) max_len=4096 ;;
   esac
   mkdir -p "$work/$t/corpus" "$work/$t/artifacts"
