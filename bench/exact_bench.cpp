@@ -37,22 +37,20 @@ void BM_exact(benchmark::State& state, kind k) {
     const qubic::coeffs& x = c[n++ & 4095];
     benchmark::DoNotOptimize(qubic::solve_exact(x(3), x(2), x(1), x(0)));
   }
-  const qubic::exact::counters s = qubic::exact::stats();
-  const double n_polys = static_cast<double>(s.polynomials);
-  auto per = [&](std::uint64_t x) { return static_cast<double>(x) / n_polys; };
-  state.counters["filter_signs"] = per(s.filter);
-  state.counters["sum_signs"] = per(s.sum);
-  state.counters["expansion_signs"] = per(s.expansion);
-  state.counters["gmp_signs"] = per(s.gmp);
-  state.counters["disc_sum"] = per(s.disc_sum);
-  state.counters["disc_expansion"] = per(s.disc_expansion);
-  state.counters["value_sum"] = per(s.value_sum);
-  state.counters["value_expansion"] = per(s.value_expansion);
-  state.counters["first_guesses"] = per(s.first_guesses);
-  state.counters["second_guesses"] = per(s.second_guesses);
-  state.counters["searches"] = per(s.searches);
-  state.counters["probes"] = per(s.probes);
-  state.counters["gmp_cubics"] = per(s.cubics_with_gmp);
+  using counters = qubic::exact::counters;
+  const counters s = qubic::exact::stats();
+  const struct { const char* name; std::uint64_t counters::*count; } per_polynomial[] = {
+      {"filter_signs", &counters::filter},       {"sum_signs", &counters::sum},
+      {"expansion_signs", &counters::expansion}, {"gmp_signs", &counters::gmp},
+      {"disc_sum", &counters::disc_sum},         {"disc_expansion", &counters::disc_expansion},
+      {"value_sum", &counters::value_sum},       {"value_expansion", &counters::value_expansion},
+      {"first_guesses", &counters::first_guesses}, {"second_guesses", &counters::second_guesses},
+      {"searches", &counters::searches},         {"probes", &counters::probes},
+      {"gmp_cubics", &counters::cubics_with_gmp},
+  };
+  for (const auto& c : per_polynomial) {
+    state.counters[c.name] = static_cast<double>(s.*c.count) / static_cast<double>(s.polynomials);
+  }
 }
 
 void BM_qubic(benchmark::State& state, kind k) {

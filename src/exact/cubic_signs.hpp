@@ -82,23 +82,11 @@ class cubic_signs {
   int q_filter(double m) const { return horner_sign<3>(q_, m, 49); }
   int r_filter(double m) { return resolvent_filter(m); }
 
-  // At m = 0 the values are d, c and bc - ad (a rounded difference of
-  // exact products), exact signs.
   int p(double m) {
-    if (m == 0.0) return filtered(sign(p_[0]));
-    const int s = p_filter(m);
-    if (s != 0) return filtered(s);
-    double x[8];
-    p_parts(m, x);
-    return by_parts<8>(x);
+    return point_sign<8>(m, p_[0], [&] { return p_filter(m); }, [&](double* x) { p_parts(m, x); });
   }
   int dp(double m) {
-    if (m == 0.0) return filtered(sign(dp_[0]));
-    const int s = horner_sign<2>(dp_, m, 50);
-    if (s != 0) return filtered(s);
-    double x[4];
-    dp_parts(m, x);
-    return by_parts<4>(x);
+    return point_sign<4>(m, dp_[0], [&] { return horner_sign<2>(dp_, m, 50); }, [&](double* x) { dp_parts(m, x); });
   }
   // 6a m has at most 26 + 25 bits: p''(m) = 6a m + 2b is a sum of two
   // exact doubles, and a rounded sum has the sign of the exact one.
@@ -108,12 +96,7 @@ class cubic_signs {
     return (v > 0.0) - (v < 0.0);
   }
   int q(double m) {
-    if (m == 0.0) return filtered(sign(q_[0]));
-    const int s = q_filter(m);
-    if (s != 0) return filtered(s);
-    double x[12];
-    q_parts(m, x);
-    return by_parts<12>(x);
+    return point_sign<12>(m, q_[0], [&] { return q_filter(m); }, [&](double* x) { q_parts(m, x); });
   }
 
   // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
@@ -168,12 +151,20 @@ class cubic_signs {
     return s;
   }
 
-  template <int N>
-  static int by_parts(const double* x) {
+  // A point sign: at m = 0 the value is the constant term (d, c, or
+  // bc - ad, a rounded difference of exact products: exact signs); else
+  // the filter, else the N exact parts (Sum2, then their expansion).
+  template <int N, class Filter, class Parts>
+  static int point_sign(double m, double at0, Filter&& filter, Parts&& parts) {
+    if (m == 0.0) return filtered(sign(at0));
+    const int s = filter();
+    if (s != 0) return filtered(s);
+    double x[N];
+    parts(x);
     int level = 0;
-    const int s = parts_sign<N>(x, &level);
+    const int r = parts_sign<N>(x, &level);
     count_parts(level);
-    return s;
+    return r;
   }
 
   // The exact parts (cubic_signs.cpp): each polynomial at m as the exact
