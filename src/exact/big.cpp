@@ -1,10 +1,10 @@
 // big: the resolvent's sign with GMP integers (see big.hpp for the scaling).
 #include "exact/big.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
 #include <initializer_list>
 
 namespace qubic::exact {
