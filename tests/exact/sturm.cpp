@@ -101,11 +101,19 @@ int_poly::int_poly(const poly& p) {
 }
 
 // Horner in n with the powers of d folded in: v_deg = c_deg,
-// v_k = v_(k+1) n + c_k d^(deg-k), so v_0 = d^deg p(n/d), d > 0.
+// v_k = v_(k+1) n + c_k d^(deg-k), so v_0 = d^deg p(n/d), d > 0.  When d is
+// a power of two 2^e (every midpoint of the rounding), c_k d^(deg-k) is a
+// shift by e (deg - k).
 int int_poly::sign_at(const Q& t) const {
   const mpz_class& n = t.get_num();
   const mpz_class& d = t.get_den();
-  mpz_class v = c_.back(), dk = 1;
+  mpz_class v = c_.back();
+  if (mpz_popcount(d.get_mpz_t()) == 1) {
+    const mp_bitcnt_t e = mpz_sizeinbase(d.get_mpz_t(), 2) - 1;
+    for (std::size_t k = c_.size() - 1; k-- > 0;) v = v * n + (c_[k] << (e * (c_.size() - 1 - k)));
+    return sgn(v);
+  }
+  mpz_class dk = 1;
   for (std::size_t k = c_.size() - 1; k-- > 0;) {
     dk *= d;
     v = v * n + c_[k] * dk;
@@ -129,9 +137,7 @@ sturm_chain::sturm_chain(const poly& p) {
 
   Q ratio = 0;
   for (int k = 0; k < degree(p); ++k) ratio = std::max(ratio, Q(abs(p[k] / p.back())));
-  int e = 1;
-  while (power_of_two(e) <= 1 + ratio) ++e;
-  bound_ = power_of_two(e);
+  bound_ = power_of_two(floor_log2(1 + ratio) + 1);
 }
 
 int sturm_chain::at_or_below(const Q& t) const {
