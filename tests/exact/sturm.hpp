@@ -91,10 +91,11 @@ class real_root {
   void bounded();
   const Q& lo() const { return lo_; }
   const Q& hi() const { return hi_; }
-  // Shrinks [lo, hi] (after bounded()): at the arithmetic midpoint, or, when
-  // one end is over four times the other in size and both have a sign, at a
-  // power of two between them, so that a root far out is reached in steps
-  // of its exponent.
+  // Shrinks [lo, hi] (after bounded()) by one comparison: at 0 when the
+  // interval straddles it; at 2^-64 of the other end when an end is 0; at a
+  // power of two between the ends when one is over four times the other in
+  // size (so that a root far out or close to 0 is reached in steps of its
+  // exponent); else at the arithmetic midpoint.
   void narrow();
 
  private:
