@@ -125,7 +125,7 @@ def _round_between(m, q, r, fmt):
 
 def to_fraction(x):
     sign, man, exp, _ = x._mpf_
-    v = Fraction(man) * Fraction(2) ** exp
+    v = Fraction(int(man)) * Fraction(2) ** int(exp)  # plain ints: gmpy2's do not mix with Fraction
     return -v if sign else v
 
 
