@@ -70,7 +70,13 @@ def solve(*coeffs, exact=False, threads=None):
     parts = [real(x, name) for x, name in zip(coeffs, names(coeffs))]
     c = four_last(parts[0]) if len(parts) == 1 else np.stack(np.broadcast_arrays(*parts), axis=-1)
     shape = c.shape[:-1]
-    flat = np.ascontiguousarray(c.reshape(-1, 4))
+    # A view where numpy can make one (the module reads rows and columns at
+    # any stride, a broadcast row included); a copy only for an unaligned
+    # buffer, whose floats cannot be read in place (ascontiguousarray would
+    # keep a contiguous one as it is).
+    flat = c.reshape(-1, 4)
+    if not flat.flags.aligned:
+        flat = flat.copy()
     # A count beyond the cubics gains nothing; capped, it fits the C++ size.
     roots, flags, solved = _qubic.solve_float(flat, exact, min(threads, max(len(flat), 1)))
     return Solution(roots.reshape(shape + (3,)), flags.reshape(shape + (3,)), solved.reshape(shape))
