@@ -47,10 +47,12 @@ def solve(*coeffs, exact=False, threads=None):
     raise TypeError.
 
     exact: False (default) for the solver, True for the exact engine (every
-    root correctly rounded).  They refuse different cubics: the solver one
-    with an infinite, NaN or subnormal coefficient, the exact engine only one
-    with an infinite or NaN coefficient (flags REFUSED, roots NaN); see
-    flag_meaning(code, exact) for what each flag says with each engine.
+    root correctly rounded), whose vectorized batch path solves several
+    cubics per instruction with the scalar engine's bits.  They refuse
+    different cubics: the solver one with an infinite, NaN or subnormal
+    coefficient, the exact engine only one with an infinite or NaN
+    coefficient (flags REFUSED, roots NaN); see flag_meaning(code, exact)
+    for what each flag says with each engine.
 
     threads: how many threads share the cubics, a positive int (default
     None: one per core; below 16,384 cubics per thread, fewer).  The cubics
@@ -58,8 +60,8 @@ def solve(*coeffs, exact=False, threads=None):
 
     Returns Solution(roots, flags, solved) with shapes (..., 3), (..., 3) and
     (...), where ... is the broadcast shape of the coefficients.  No Python
-    code runs per cubic of a numeric array, and the GIL is released while
-    solving.
+    code runs per cubic of a numeric array, a float32 array is read in place
+    whatever its strides, and the GIL is released while solving.
 
     >>> qubic.solve([[1, 0, 0, -1], [0, 1, -3, 2]]).flags
     array([[ 1,  1,  1],
