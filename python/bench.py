@@ -93,7 +93,7 @@ def calls(qubic, c):
         "exact=True": (lambda: qubic.solve(c, exact=True), wall),
         "exact=True, 1 thread": (lambda: qubic.solve(c, exact=True, threads=1), cpu),
         "exact=True, 1 thread, strided": (lambda: qubic.solve(s, exact=True, threads=1), cpu),
-        # What the module did with strided input before it read the strides.
+        # The same strided cubics copied to contiguous rows first: what reading the strides saves.
         "exact=True, 1 thread, strided, copied": (
             lambda: qubic.solve(np.ascontiguousarray(s), exact=True, threads=1), cpu),
     }

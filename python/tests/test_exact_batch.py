@@ -1,9 +1,10 @@
 # qubic.solve(..., exact=True) runs the exact engine's batch path: its bits
 # must be those of the scalar engine (solve_exact, one call per cubic) for
 # every cubic, however the array is laid out and however many threads share
-# it (and the solver's, exact=False, those of plain rows).  That the scalar engine's bits are qubic-solve --exact's is
-# test_solve.py's test_same_bits_as_the_cli; the hard rows below also carry
-# answers worked by hand.
+# it (and the solver's, exact=False, those of plain rows).  That the scalar
+# engine's bits are qubic-solve --exact's is test_solve.py's
+# test_same_bits_as_the_cli; the hard rows below also carry answers worked
+# by hand.
 import numpy as np
 import pytest
 
