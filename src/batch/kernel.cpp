@@ -27,20 +27,7 @@
 #include "batch/block.hpp"
 #include "batch/dispatch.hpp"
 
-// The targets compiled: on x86, AVX-512, AVX2 and SSE4 besides the
-// baseline (SSSE3 adds little over the baseline here); elsewhere the
-// baseline alone.  The choice among them is dispatch's, below, by CPUID:
-// Highway's own dispatch lives in its shared library, whose start-up code
-// executes an instruction that valgrind cannot run (docs/batch.md).
-#if defined(__x86_64__) || defined(__i386__)
-#ifndef HWY_DISABLED_TARGETS
-#define HWY_DISABLED_TARGETS HWY_SSSE3
-#endif
-#else
-#ifndef HWY_COMPILE_ONLY_STATIC
-#define HWY_COMPILE_ONLY_STATIC 1
-#endif
-#endif
+#include "batch/targets.hpp"  // before any Highway header
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "batch/kernel.cpp"
 #include <hwy/foreach_target.h>  // re-includes this file once per target

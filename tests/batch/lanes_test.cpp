@@ -5,6 +5,8 @@
 // (where p, q and the resolvent are smallest) and the next ones out; the
 // contracts' worked examples are replayed beside.  The other targets run
 // the same source; tests/batch/batch_test.cpp compares their answers.
+#include "batch/targets.hpp"  // before any Highway header
+
 #include <hwy/highway.h>
 
 #include <cmath>
