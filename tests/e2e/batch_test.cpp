@@ -54,7 +54,7 @@ const std::string same = "qubic: results6: is the same file as test6: the input 
 const std::string out_test6 = "qubic: standard output: is the same file as test6: the input would be overwritten\n";
 const std::string out_results6 =
     "qubic: standard output: is the same file as results6: the two outputs would be written over each other\n";
-const std::string usage = "usage: qubic [--help | --version]\n";
+const std::string usage = "usage: qubic [--exact] [--help | --version]\n";
 
 // 16 NUL bytes as the message shows them.
 const std::string nul16 = [] { std::string q; for (int k = 0; k < 16; ++k) q += "\\x00"; return q; }();

@@ -11,7 +11,7 @@ namespace {
 
 const std::string header = "a3,a2,a1,a0,flag1,flag2,flag3,re1,im1,re2,im2,re3,im3\n";
 const std::string road_row = "1,-6,11,-6,1,1,1,3,0,1.9999999,0,1.0000001,0\n";
-const std::string usage = " (usage: qubic-solve [--csv] [A3 A2 A1 A0])\n";
+const std::string usage = " (usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0])\n";
 
 struct tool_case {
   const char* why;

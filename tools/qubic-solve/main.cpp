@@ -1,7 +1,7 @@
 // qubic-solve: solves cubics given on the command line or standard input.
 //
-//   qubic-solve [--csv] A3 A2 A1 A0     one cubic, highest power first
-//   qubic-solve [--csv] < lines         one cubic per line
+//   qubic-solve [--csv] [--exact] A3 A2 A1 A0     one cubic, highest power first
+//   qubic-solve [--csv] [--exact] < lines         one cubic per line
 //
 // --exact solves with the exact engine (qubic/exact.hpp) instead of the
 // solver; the output has the same shape, the flags that engine's codes.
@@ -32,7 +32,7 @@ namespace {
 
 using qubic::tool::cubic;
 
-constexpr const char* usage = "usage: qubic-solve [--csv] [A3 A2 A1 A0]";
+constexpr const char* usage = "usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0]";
 
 constexpr const char* help_text =
     "Finds the three roots of A3 x^3 + A2 x^2 + A1 x + A0 in IEEE single\n"
@@ -51,6 +51,7 @@ constexpr const char* help_text =
     "             to zero, -2 a coefficient infinite or NaN\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
+    "Each option at most once.\n"
     "\n"
     "Exit status: 0 when every cubic was read, whatever its flags; 2 on a\n"
     "malformed argument or line; 1 on a read or write error.\n";
@@ -139,21 +140,20 @@ int run(int argc, char** argv) {
   int count = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--csv") {
-      o.csv = true;
-    } else if (arg == "--exact") {
-      o.exact = true;
-    } else if (arg == "--help") {
-      o.help = true;
-    } else if (arg == "--version") {
-      o.version = true;
+    const std::string where = "argument " + std::to_string(i) + ": ";
+    bool* seen = arg == "--csv"       ? &o.csv
+                 : arg == "--exact"   ? &o.exact
+                 : arg == "--help"    ? &o.help
+                 : arg == "--version" ? &o.version
+                                      : nullptr;
+    if (seen != nullptr) {
+      if (*seen) return fail_usage(where + qubic::tool::quoted(arg) + " given twice");
+      *seen = true;
     } else if (arg.size() >= 2 && arg.substr(0, 2) == "--") {
-      return fail_usage("argument " + std::to_string(i) + ": unknown option " + qubic::tool::quoted(arg));
+      return fail_usage(where + "unknown option " + qubic::tool::quoted(arg));
     } else {
       float x = 0.0f;
-      if (!qubic::tool::read_number(arg, x)) {
-        return fail_usage("argument " + std::to_string(i) + ": " + qubic::tool::quoted(arg) + " is not a number");
-      }
+      if (!qubic::tool::read_number(arg, x)) return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
       if (count < 4) a[static_cast<std::size_t>(count)] = x;
       ++count;
     }
