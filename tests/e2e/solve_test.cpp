@@ -1,6 +1,10 @@
 // qubic-solve end to end: the CSV format, the reports, errors and exit status.
+#include <poll.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <utility>
 
 #include <qubic/solve.hpp>
 
@@ -21,6 +25,7 @@ struct tool_case {
   std::string out;  // all of it: rows already written stay on an error
   std::string err;
   fault f = fault::none;
+  std::string out_to = "";  // standard output appended to this file (to_stdin: the input)
 };
 
 // One line in, the header and one row out.  Rows follow from the roots'
@@ -69,14 +74,64 @@ TEST(SolveTool, RowsReportsAndErrors) {
       {"standard input closed reads as empty", {"--csv"}, "1 0 0 1\n", 0, header, "", fault::in_closed},
       {"standard output full", {"1", "0", "0", "1"}, "", 1, "",
        "qubic-solve: writing standard output: " + std::string(std::strerror(ENOSPC)) + "\n", fault::out_full},
+      {"qubic-solve --csv <f >>f: refused, f unchanged", {"--csv"}, "1 -6 11 -6\n", 1, "",
+       "qubic-solve: standard output: is the same file as standard input: the input would be overwritten\n",
+       fault::none, to_stdin},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
-    const run_result r = run_dir().run(QUBIC_SOLVE_EXE, c.args, c.input, c.f);
+    const run_result r = run_dir().run(QUBIC_SOLVE_EXE, c.args, c.input, c.f, c.out_to);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.in, c.input) << "the input changed";
   }
+}
+
+// A program that writes one line and waits for its answer before the next:
+// each answer must arrive while standard input is still open (it used to
+// wait in a block buffer for the end of the input).
+TEST(SolveTool, AnswersEachLineOfAPipeAtOnce) {
+  std::signal(SIGPIPE, SIG_IGN);  // a dead child fails the test, not the process
+  int in[2], out[2];
+  ASSERT_EQ(::pipe2(in, O_CLOEXEC), 0);
+  ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::dup2(in[0], 0) < 0 || ::dup2(out[1], 1) < 0) ::_exit(126);
+    ::alarm(time_limit);
+    ::execl(QUBIC_SOLVE_EXE, QUBIC_SOLVE_EXE, "--csv", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  // What arrives within 5 s, up to the length of the answer awaited.
+  auto answer = [&out](std::size_t length) {
+    std::string got;
+    pollfd p{out[0], POLLIN, 0};
+    while (got.size() < length && ::poll(&p, 1, 5000) > 0) {
+      char buf[256];
+      const ssize_t n = ::read(out[0], buf, sizeof buf);
+      if (n <= 0) break;
+      got.append(buf, static_cast<std::size_t>(n));
+    }
+    return got;
+  };
+  auto say = [&in](const std::string& line) {
+    return ::write(in[1], line.data(), line.size()) == static_cast<ssize_t>(line.size());
+  };
+  EXPECT_EQ(answer(header.size()), header) << "the header before any line";
+  EXPECT_TRUE(say("1 -6 11 -6\n"));
+  EXPECT_EQ(answer(road_row.size()), road_row);
+  const std::string x3_plus_1 = "1,0,0,1,1,1,1,-1,0,0.5,0.8660254,0.5,-0.8660254\n";
+  EXPECT_TRUE(say("1 0 0 1\n"));
+  EXPECT_EQ(answer(x3_plus_1.size()), x3_plus_1);
+  ::close(in[1]);
+  EXPECT_EQ(answer(1), "");
+  ::close(out[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace

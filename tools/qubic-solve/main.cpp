@@ -8,7 +8,8 @@
 //
 // Exit status: 0 when every cubic was read (whatever its flags), 2 on a
 // malformed argument or line (output written so far stays), 1 when standard
-// input cannot be read or standard output cannot be written.
+// input cannot be read, standard output cannot be written, or both are one
+// regular file (refused before anything is written).
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <qubic/solve.hpp>
 
 #include "call/std_fds.hpp"
+#include "input.hpp"
 #include "line.hpp"
 #include "number.hpp"
 #include "report.hpp"
@@ -31,6 +33,7 @@
 namespace {
 
 using qubic::tool::cubic;
+using got = qubic::tool::line_input::got;
 
 constexpr const char* usage = "usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0]";
 
@@ -41,7 +44,8 @@ constexpr const char* help_text =
     "With four numbers, solves that cubic.  With none, reads one cubic per\n"
     "line from standard input: four numbers separated by blanks and/or\n"
     "commas, highest power first; blank lines are skipped.  Numbers are\n"
-    "decimals such as 1.5, -0, 1e-40, 1.0E+30, inf or nan.\n"
+    "decimals such as 1.5, -0, 1e-40, 1.0E+30, inf or nan.  Each answer is\n"
+    "written as soon as its line is read.\n"
     "\n"
     "  --csv      one header line, then one row per cubic: a3,a2,a1,a0,\n"
     "             flag1..flag3, re1,im1,re2,im2,re3,im3 (empty: not computed)\n"
@@ -54,7 +58,8 @@ constexpr const char* help_text =
     "Each option at most once.\n"
     "\n"
     "Exit status: 0 when every cubic was read, whatever its flags; 2 on a\n"
-    "malformed argument or line; 1 on a read or write error.\n";
+    "malformed argument or line; 1 on a read or write error, or when standard\n"
+    "input and standard output are one file.\n";
 
 // Longest input line accepted, without its '\n'.
 constexpr std::size_t max_line = 4096;
@@ -92,35 +97,20 @@ bool emit(const cubic& a, const options& o, bool first) {
   return put(out);
 }
 
-enum class got { line, end, too_long, error };
-
-// Reads one line into buf (without '\n') in bounded memory.
-got next_line(std::string& buf) {
-  buf.clear();
-  int c = std::getc(stdin);
-  if (c == EOF) return std::ferror(stdin) ? got::error : got::end;
-  while (c != EOF && c != '\n') {
-    if (buf.size() == max_line) return got::too_long;
-    buf += static_cast<char>(c);
-    c = std::getc(stdin);
-  }
-  return (c == EOF && std::ferror(stdin)) ? got::error : got::line;
-}
-
 // 0, 2 or 1 as in the header comment.
 int run_stdin(const options& o) {
+  qubic::tool::line_input in(0, max_line, stdout);
   std::string line;
   line.reserve(max_line);
   unsigned long long number = 0;
   bool first = true;
   while (true) {
-    const got g = next_line(line);
+    const got g = in.next(line);
     if (g == got::end) return 0;
     ++number;
     const std::string where = "line " + std::to_string(number) + ": ";
     if (g == got::error) {
-      std::fprintf(stderr, "qubic-solve: %sreading standard input: %s\n", where.c_str(),
-                   std::strerror(errno));
+      std::fprintf(stderr, "qubic-solve: %sreading standard input: %s\n", where.c_str(), std::strerror(in.error()));
       return 1;
     }
     if (g == got::too_long) return fail(where + "longer than " + std::to_string(max_line) + " characters");
@@ -129,7 +119,7 @@ int run_stdin(const options& o) {
     const qubic::tool::line_kind k = qubic::tool::read_line(line, a, why);
     if (k == qubic::tool::line_kind::malformed) return fail(where + why);
     if (k == qubic::tool::line_kind::blank) continue;
-    if (!emit(a, o, first)) return 1;
+    if (!emit(a, o, first) || std::ferror(stdout)) return 1;
     first = false;
   }
 }
@@ -168,6 +158,13 @@ int run(int argc, char** argv) {
   }
   if (count != 0 && count != 4) {
     return fail_usage("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
+  }
+  // Reading standard input and writing it too: `qubic-solve --csv <f >>f`
+  // would read its own rows for ever.  Refused before anything is written.
+  if (count == 0 && qubic::call::same_regular_file(0, 1)) {
+    std::fputs("qubic-solve: standard output: is the same file as standard input: the input would be overwritten\n",
+               stderr);
+    return 1;
   }
   if (o.csv && !put(std::string(qubic::tool::csv_header))) return 1;
   if (count == 4) return emit(a, o, true) ? 0 : 1;
