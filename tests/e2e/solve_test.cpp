@@ -77,6 +77,15 @@ TEST(SolveTool, RowsReportsAndErrors) {
       {"qubic-solve --csv <f >>f: refused, f unchanged", {"--csv"}, "1 -6 11 -6\n", 1, "",
        "qubic-solve: standard output: is the same file as standard input: the input would be overwritten\n",
        fault::none, to_stdin},
+      csv("hexadecimal and D exponents", "0x1p0 -0x1.8p+2 11D0 -0X3P1", road_row),
+      // Hexadecimal, rounded once to single: 1 + 2^-24 ties to 1; 1.5 * 2^-150
+      // rounds to 2^-149, 2^-150 (a tie) to 0; 2^128 - 2^103 (the overflow
+      // threshold, a tie) to inf; 0x1.fffffef stays 15/16 of half an ulp
+      // below the threshold: the largest single.
+      csv("hexadecimal at the ends of the range", "0x1.000001p0 -0X1.8P-150 0x1.ffffffp127 -0x1p-150",
+          "1,-1e-45,inf,-0,-2,-2,-2,,,,,,\n"),
+      csv("hexadecimal without exponent, with a bare point", "0x.8 -0x1.fffffefp127 0x10 nan",
+          "0.5,-3.4028235e+38,16,nan,-2,-2,-2,,,,,,\n"),
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);

@@ -14,16 +14,19 @@ enum class line_kind { blank, cubic, malformed };
 // a[0] = A3, a[1] = A2, a[2] = A1, a[3] = A0.  Numbers are separated by
 // blanks (space, tab, carriage return), by one comma, or by one comma with
 // blanks around it; blanks may also lead and trail.  Each number is read by
-// read_number.
+// call::read_free_real.
 //
 // blank:     the line holds only blanks (or nothing); a and why untouched.
 // cubic:     a written; why untouched.
 // malformed: why says what is wrong, in a few words without the line
 //            number; a untouched.
 //
+// Real is float or double: each number is rounded once to it.
+//
 // Example: "1, -6 11,-6" -> cubic (1, -6, 11, -6); "1,,2,3" -> malformed,
 // "empty field between two commas".
-line_kind read_line(std::string_view line, std::array<float, 4>& a, std::string& why);
+template <class Real>
+line_kind read_line(std::string_view line, std::array<Real, 4>& a, std::string& why);
 
 // Quotes a piece of input for an error message: at most 40 characters,
 // anything but printable ASCII shown as '?'.  Example: "ab\tc" -> "'ab?c'".

@@ -23,8 +23,8 @@
 #include "call/std_fds.hpp"
 #include "input.hpp"
 #include "line.hpp"
-#include "number.hpp"
 #include "report.hpp"
+#include "text/free_read.hpp"
 
 #ifndef QUBIC_VERSION
 #error "QUBIC_VERSION must be defined by the build"
@@ -44,8 +44,9 @@ constexpr const char* help_text =
     "With four numbers, solves that cubic.  With none, reads one cubic per\n"
     "line from standard input: four numbers separated by blanks and/or\n"
     "commas, highest power first; blank lines are skipped.  Numbers are\n"
-    "decimals such as 1.5, -0, 1e-40, 1.0E+30, inf or nan.  Each answer is\n"
-    "written as soon as its line is read.\n"
+    "decimals such as 1.5, -0, 1e-40, 1.0E+30 or 1.5D+03, hexadecimal such\n"
+    "as 0x1.8p+1, or inf or nan.  Each answer is written as soon as its line\n"
+    "is read.\n"
     "\n"
     "  --csv      one header line, then one row per cubic: a3,a2,a1,a0,\n"
     "             flag1..flag3, re1,im1,re2,im2,re3,im3 (empty: not computed)\n"
@@ -143,7 +144,7 @@ int run(int argc, char** argv) {
       return fail_usage(where + "unknown option " + qubic::tool::quoted(arg));
     } else {
       float x = 0.0f;
-      if (!qubic::tool::read_number(arg, x)) return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
+      if (!qubic::call::read_free_real(arg, x)) return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
       if (count < 4) a[static_cast<std::size_t>(count)] = x;
       ++count;
     }
