@@ -77,6 +77,13 @@ TEST(SolveTool, RowsReportsAndErrors) {
       {"qubic-solve --csv <f >>f: refused, f unchanged", {"--csv"}, "1 -6 11 -6\n", 1, "",
        "qubic-solve: standard output: is the same file as standard input: the input would be overwritten\n",
        fault::none, to_stdin},
+      // Its own CSV read back: the header skipped, each row's coefficients
+      // solved again, the rest of the row not read: the same table.
+      {"its own CSV", {"--csv"}, header + road_row + "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n-0,1e-40,1,1,-2,-2,-2,,,,,,\n",
+       0, header + road_row + "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n-0,1e-40,1,1,-2,-2,-2,,,,,,\n", ""},
+      csv("a header of the coefficients alone, CRLF", "a3,a2,a1,a0\r\n1 -6 11 -6", road_row),
+      {"a header only as the first line", {"--csv"}, "1 -6 11 -6\na3,a2,a1,a0\n", 2, header + road_row,
+       "qubic-solve: line 2: 'a3' is not a number\n"},
       csv("hexadecimal and D exponents", "0x1p0 -0x1.8p+2 11D0 -0X3P1", road_row),
       // Hexadecimal, rounded once to single: 1 + 2^-24 ties to 1; 1.5 * 2^-150
       // rounds to 2^-149, 2^-150 (a tie) to 0; 2^128 - 2^103 (the overflow

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "report.hpp"
 #include "text/free_read.hpp"
 
 namespace qubic::tool {
@@ -73,5 +74,23 @@ line_kind read_line(std::string_view line, std::array<Real, 4>& a, std::string& 
 
 template line_kind read_line(std::string_view, std::array<float, 4>&, std::string&);
 template line_kind read_line(std::string_view, std::array<double, 4>&, std::string&);
+
+header read_header(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const std::string_view full = csv_header.substr(0, csv_header.size() - 1);  // without its '\n'
+  if (line == full) return header::full;
+  if (line == "a3,a2,a1,a0") return header::coefficients;
+  return header::none;
+}
+
+std::string_view coefficients_of_row(std::string_view line) {
+  std::size_t at = 0;
+  for (int k = 0; k < 4; ++k) {
+    at = line.find(',', at);
+    if (at == std::string_view::npos) return line;
+    ++at;
+  }
+  return line.substr(0, at - 1);
+}
 
 }  // namespace qubic::tool

@@ -43,10 +43,11 @@ constexpr const char* help_text =
     "\n"
     "With four numbers, solves that cubic.  With none, reads one cubic per\n"
     "line from standard input: four numbers separated by blanks and/or\n"
-    "commas, highest power first; blank lines are skipped.  Numbers are\n"
-    "decimals such as 1.5, -0, 1e-40, 1.0E+30 or 1.5D+03, hexadecimal such\n"
-    "as 0x1.8p+1, or inf or nan.  Each answer is written as soon as its line\n"
-    "is read.\n"
+    "commas, highest power first; blank lines are skipped, and so is a first\n"
+    "line that is the --csv header (or its first four names), so that the\n"
+    "tool reads its own CSV back.  Numbers are decimals such as 1.5, -0,\n"
+    "1e-40, 1.0E+30 or 1.5D+03, hexadecimal such as 0x1.8p+1, or inf or nan.\n"
+    "Each answer is written as soon as its line is read.\n"
     "\n"
     "  --csv      one header line, then one row per cubic: a3,a2,a1,a0,\n"
     "             flag1..flag3, re1,im1,re2,im2,re3,im3 (empty: not computed)\n"
@@ -105,6 +106,7 @@ int run_stdin(const options& o) {
   line.reserve(max_line);
   unsigned long long number = 0;
   bool first = true;
+  bool rows = false;  // after the full CSV header: rows of that table
   while (true) {
     const got g = in.next(line);
     if (g == got::end) return 0;
@@ -115,9 +117,16 @@ int run_stdin(const options& o) {
       return 1;
     }
     if (g == got::too_long) return fail(where + "longer than " + std::to_string(max_line) + " characters");
+    if (number == 1) {
+      const qubic::tool::header h = qubic::tool::read_header(line);
+      if (h != qubic::tool::header::none) {
+        rows = h == qubic::tool::header::full;
+        continue;
+      }
+    }
     cubic a{};
     std::string why;
-    const qubic::tool::line_kind k = qubic::tool::read_line(line, a, why);
+    const qubic::tool::line_kind k = qubic::tool::read_line(rows ? qubic::tool::coefficients_of_row(line) : line, a, why);
     if (k == qubic::tool::line_kind::malformed) return fail(where + why);
     if (k == qubic::tool::line_kind::blank) continue;
     if (!emit(a, o, first) || std::ferror(stdout)) return 1;
