@@ -1,12 +1,12 @@
 // line_input: lines through one buffer, the output flushed before a wait.
 #include "input.hpp"
 
-#include <cerrno>
 #include <cstring>
 
 #include <poll.h>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "call/line_reader.hpp"
 
 namespace qubic::tool {
 namespace {
@@ -29,28 +29,12 @@ bool ready(int fd) {
 line_input::line_input(int fd, std::size_t max_line, std::FILE* out)
     : fd_(fd), max_line_(max_line), out_(out), may_wait_(may_block(fd)), buffer_(new char[buffer_size]) {}
 
-// Refills the empty buffer; false on a read error.  At the end of the input
-// it stays empty and no read follows (a terminal would wait for more).
+// Refills the empty buffer (call::refill), flushing out first when the read
+// may wait.
 bool line_input::fill() {
   pos_ = 0;
-  len_ = 0;
-  if (eof_) return true;
-  if (may_wait_ && !ready(fd_)) std::fflush(out_);  // a failure stays in ferror(out)
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.get(), buffer_size);
-    if (got > 0) {
-      len_ = static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got == 0) {
-      eof_ = true;
-      return true;
-    }
-    if (errno != EINTR) {
-      error_ = errno;
-      return false;
-    }
-  }
+  if (!eof_ && may_wait_ && !ready(fd_)) std::fflush(out_);  // a failure stays in ferror(out)
+  return call::refill(fd_, buffer_.get(), buffer_size, len_, eof_, error_);
 }
 
 line_input::got line_input::next(std::string& line) {
