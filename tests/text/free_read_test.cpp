@@ -1,8 +1,8 @@
 // read_free_real, to float and to double, against the compiler's own
 // reading of the same text as a literal (an independent conversion, rounded
 // once to nearest, ties to even): hexadecimal constants at the rounding
-// boundaries and the ends of both ranges, D exponents, out-of-range decimals,
-// and the texts it must refuse (x untouched).
+// boundaries and the ends of both ranges, D exponents, out-of-range decimals;
+// and the texts it must refuse, leaving x untouched.
 #include "text/free_read.hpp"
 
 #include <cmath>
@@ -57,13 +57,11 @@ TEST(FreeRead, HexadecimalDecimalAndDExponents) {
 TEST(FreeRead, Refusals) {
   for (const char* text : {"", "0x", "0x1p", "0xp1", "0x-1", "0x+1", "0xinf", "1p3", "1.5D", "1dd3", "1d5e3",
                            "--1", "nan(1)", "1e", " 1"}) {
-    SCOPED_TRACE(text);
     float f = test::sentinel();
-    double d = test::sentinel();
-    EXPECT_FALSE(read_free_real(text, f));
-    EXPECT_FALSE(read_free_real(text, d));
+    double d = -7.0;
+    EXPECT_FALSE(read_free_real(text, f) || read_free_real(text, d)) << text;
     EXPECT_BITS(f, test::sentinel());
-    EXPECT_TRUE(std::isnan(d));
+    EXPECT_EQ(d, -7.0) << text;
   }
 }
 
