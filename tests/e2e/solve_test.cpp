@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <utility>
 
 #include <qubic/solve.hpp>
 
@@ -133,15 +132,12 @@ TEST(SolveTool, AnswersEachLineOfAPipeAtOnce) {
     }
     return got;
   };
-  auto say = [&in](const std::string& line) {
-    return ::write(in[1], line.data(), line.size()) == static_cast<ssize_t>(line.size());
-  };
-  EXPECT_EQ(answer(header.size()), header) << "the header before any line";
-  EXPECT_TRUE(say("1 -6 11 -6\n"));
-  EXPECT_EQ(answer(road_row.size()), road_row);
-  const std::string x3_plus_1 = "1,0,0,1,1,1,1,-1,0,0.5,0.8660254,0.5,-0.8660254\n";
-  EXPECT_TRUE(say("1 0 0 1\n"));
-  EXPECT_EQ(answer(x3_plus_1.size()), x3_plus_1);
+  const std::string exchange[][2] = {  // a line written, the answer awaited before the next
+      {"", header}, {"1 -6 11 -6\n", road_row}, {"1 0 0 1\n", "1,0,0,1,1,1,1,-1,0,0.5,0.8660254,0.5,-0.8660254\n"}};
+  for (const auto& [line, want] : exchange) {
+    EXPECT_EQ(::write(in[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    EXPECT_EQ(answer(want.size()), want) << "after " << line;
+  }
   ::close(in[1]);
   EXPECT_EQ(answer(1), "");
   ::close(out[0]);
