@@ -12,8 +12,9 @@ namespace qubic::exact {
 // is the exact value for the given float roots rounded once to float (to
 // nearest, ties to even): an exact zero is +0, a nonzero value that rounds to
 // zero keeps its sign, a value beyond the float range is +-inf.  rb(3) = 1,
-// ib(3) = +0.  A part one of whose terms is infinite or NaN (only with
-// non-finite roots) is NaN.  Nothing is widened beyond double, nothing
+// ib(3) = +0.  The roots are meant finite (a solved record's are): a part
+// computed from an infinite or NaN one comes out NaN, nothing worse.
+// Nothing is widened beyond double, nothing
 // allocated; the argument is in docs/programs.md ("The rebuilt cubic of
 // --exact").
 //
