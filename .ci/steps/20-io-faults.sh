@@ -11,7 +11,11 @@
 #     and every status line written matches a record;
 #   * a read-only file system (in a private mount namespace, when this
 #     machine allows one): one error line naming results6, which is neither
-#     created nor changed.
+#     created nor changed;
+#   * qubic >>test6 on the million-record test6: refused at once, test6 and
+#     results6 unchanged;
+#   * qubic-solve on a 1 GiB line without a newline: one error line at once,
+#     in bounded memory, like the batch program.
 # Each run must end with status 0 and nothing on standard error, or with
 # status 1 and exactly one line on standard error.
 set -euo pipefail
@@ -137,6 +141,15 @@ done
 rm -rf "$work/h"
 rm -rf "$work/k"
 
+section "qubic >>test6: refused before a byte is read or written"
+before=$(sha256sum <"$work/m/test6")
+cp "$work/m/results6" "$work/results6.before"
+(cd "$work/m" && "$work/maxrss" "$work/report" "$exe" >>test6 2>stderr) || fail "launcher failed"
+read -r status rss_kb <"$work/report"
+expect_error "qubic >>test6" "$work/m" 'standard output: is the same file as test6'
+[[ $(sha256sum <"$work/m/test6") == "$before" ]] || fail "qubic >>test6: test6 changed"
+cmp -s "$work/m/results6" "$work/results6.before" || fail "qubic >>test6: results6 changed"
+
 section "test6 truncated while it is being read"
 # The input of the last case, cut to a quarter while the program runs.  A
 # status line is 0 or 1; each 1 is followed by two 64-column records.  The
@@ -166,6 +179,18 @@ assert out.count(b"\n") == 2 * solved and (not out or out.endswith(b"\n"))
 PY
 echo "  status $status, $(grep -cx '[01]' "$work/m/results6" || true) records written"
 rm -rf "$work/m"
+
+section "qubic-solve: a 1 GiB line without a newline"
+solve=$PWD/build/tools/qubic-solve
+mkdir "$work/solve"
+truncate -s "$one_gib" "$work/solve/input"
+"$work/maxrss" "$work/report" "$solve" --csv <"$work/solve/input" >"$work/solve/stdout" 2>"$work/solve/stderr" ||
+  fail "launcher failed"
+read -r status rss_kb <"$work/report"
+[[ $status == 2 ]] || fail "qubic-solve 1 GiB line: status $status, expected 2"
+grep -q 'line 1: longer than 4096 characters' "$work/solve/stderr" || fail "qubic-solve: $(cat "$work/solve/stderr")"
+expect_rss_below "qubic-solve 1 GiB line" "$rss_cap"
+rm -rf "$work/solve"
 
 section "read-only file system"
 # A tmpfs mounted read-only in a private mount namespace (it vanishes with

@@ -1,5 +1,5 @@
 // read_args: the batch program takes no arguments but --exact, --help and
-// --version.
+// --version, each at most once.
 #include "call/args.hpp"
 
 namespace qubic::call {
@@ -15,24 +15,31 @@ const std::string_view help =
     "             rounded to single, the whole float range, multiple roots\n"
     "             decided exactly; same files and formats, and a cubic is\n"
     "             solved when all three of its roots are correctly rounded\n"
-    "             normal numbers (or exact zeros)\n"
+    "             normal numbers (or exact zeros); the rebuilt coefficients\n"
+    "             are those of the exact product of the roots, rounded once\n"
     "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n";
+    "  --version  print the version and exit\n"
+    "Each option at most once.\n";
 
 command_line read_args(int argc, const char* const* argv) {
   command_line c;
-  if (argc <= 1) return c;
-  const std::string_view first = argv[1];
-  if (argc == 2 && first == "--help") {
+  bool help = false;
+  bool version = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    bool* seen = arg == "--exact" ? &c.exact : arg == "--help" ? &help : arg == "--version" ? &version : nullptr;
+    if (seen == nullptr || *seen) {
+      c.what = request::usage_error;
+      c.bad = arg;
+      c.repeated = seen != nullptr;
+      return c;
+    }
+    *seen = true;
+  }
+  if (help) {
     c.what = request::help;
-  } else if (argc == 2 && first == "--version") {
+  } else if (version) {
     c.what = request::version;
-  } else if (argc == 2 && first == "--exact") {
-    c.exact = true;
-  } else {
-    c.what = request::usage_error;
-    const bool known = first == "--help" || first == "--version" || first == "--exact";
-    c.bad = known ? std::string_view(argv[2]) : first;
   }
   return c;
 }

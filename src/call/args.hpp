@@ -11,21 +11,24 @@ enum class request { run, help, version, usage_error };
 
 struct command_line {
   request what = request::run;
-  bool exact = false;    // run: with the exact engine instead of the solver
-  std::string_view bad;  // the argument refused, for usage_error
+  bool exact = false;     // run: with the exact engine instead of the solver
+  std::string_view bad;   // the argument refused, for usage_error
+  bool repeated = false;  // usage_error: bad is an option given twice
 };
 
-// No argument: run.  Exactly "--exact": run, exact.  Exactly "--help" or
-// "--version": that.  Anything else (another word, a second argument):
-// usage_error naming the first refused argument.
+// Every argument is one of --exact, --help and --version, each at most once
+// (the rule qubic-solve follows for its options too), in any order.  Then
+// --help answers if given, else --version, else the run (with the exact
+// engine after --exact).  Anything else: usage_error naming the first
+// argument refused, an unknown word or the second copy of an option.
 //
 // Example: {"qubic"} -> run; {"qubic", "--exact"} -> run, exact;
-// {"qubic", "--version"} -> version; {"qubic", "test6"} -> usage_error,
-// bad = "test6"; {"qubic", "--exact", "x"} -> usage_error, bad = "x".
+// {"qubic", "--exact", "--version"} -> version; {"qubic", "test6"} ->
+// usage_error, bad = "test6"; {"qubic", "--exact", "--exact"} ->
+// usage_error, bad = "--exact", repeated.
 command_line read_args(int argc, const char* const* argv);
 
-// "usage: qubic [--help | --version]\n"
-inline constexpr std::string_view usage = "usage: qubic [--help | --version]\n";
+inline constexpr std::string_view usage = "usage: qubic [--exact] [--help | --version]\n";
 
 // The text --help prints after the usage line.
 extern const std::string_view help;

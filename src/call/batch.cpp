@@ -22,8 +22,6 @@
 namespace qubic::call {
 namespace {
 
-constexpr const char* stdout_name = "standard output";
-
 // Holds the first failure of the run as its message line.
 struct failure {
   char text[512];
@@ -48,11 +46,10 @@ int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
   failure fail;
   connection conn;
   connect_failure cf;
-  if (!connect(files.results, files.test, conn, cf)) {
+  if (!connect(files.results, files.test, out_fd, conn, cf)) {
     if (cf.same_as != nullptr) {
       fail.set = true;
-      std::snprintf(fail.text, sizeof fail.text, "qubic: %s: %s %s: the input would be overwritten\n", cf.path,
-                    cf.action, cf.same_as);
+      std::snprintf(fail.text, sizeof fail.text, "qubic: %s: %s %s: %s\n", cf.path, cf.action, cf.same_as, cf.harm);
     } else {
       fail.io(cf.path, cf.action, cf.error);
     }

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "call/std_fds.hpp"
+
 namespace qubic::call {
 namespace {
 
@@ -21,6 +23,15 @@ bool fail(connect_failure& f, const char* path, const char* action, int error) {
   f.error = error;
   return false;
 }
+
+// f for two names of one file.
+bool same(connect_failure& f, const char* path, const char* other, const char* harm) {
+  f.same_as = other;
+  f.harm = harm;
+  return fail(f, path, "is the same file as", 0);
+}
+
+constexpr const char* overwrites_input = "the input would be overwritten";
 
 // The result file as opened, and what to remove if the run gives up: the
 // name itself when this call created it, or the file a dangling symlink
@@ -59,7 +70,7 @@ int open_results(const char* path, results_file& r) {
 
 }  // namespace
 
-bool connect(const char* results_path, const char* test_path, connection& c, connect_failure& f) {
+bool connect(const char* results_path, const char* test_path, int out_fd, connection& c, connect_failure& f) {
   results_file results;
   if (open_results(results_path, results) < 0) return fail(f, results_path, "cannot open for writing", errno);
 
@@ -87,13 +98,19 @@ bool connect(const char* results_path, const char* test_path, connection& c, con
     return fail(f, results_path, "cannot open for writing", error);
   }
   // One file under both names (a symlink or a hard link): emptying the result
-  // file would destroy the input.  Checked on the open descriptors, so the
-  // names cannot change in between, and before anything is truncated.
-  if (rs.st_dev == ts.st_dev && rs.st_ino == ts.st_ino) {
+  // file would destroy the input.  Standard output on the coefficient file
+  // would append the roots to the records still to be read, and on the result
+  // file mix two outputs.  Checked on the open descriptors, so the names
+  // cannot change in between, and before anything is truncated.
+  const bool results_is_test = rs.st_dev == ts.st_dev && rs.st_ino == ts.st_ino;
+  const bool out_is_test = same_regular_file(out_fd, test);
+  const bool out_is_results = same_regular_file(out_fd, results.fd);
+  if (results_is_test || out_is_test || out_is_results) {
     ::close(test);
     give_up_results(results, results_path);
-    f.same_as = test_path;
-    return fail(f, results_path, "is the same file as", 0);
+    if (results_is_test) return same(f, results_path, test_path, overwrites_input);
+    if (out_is_test) return same(f, stdout_name, test_path, overwrites_input);
+    return same(f, stdout_name, results_path, "the two outputs would be written over each other");
   }
   // Only a regular file is emptied: a terminal, a pipe or a device such as
   // /dev/null has nothing to truncate and ftruncate would fail on it.

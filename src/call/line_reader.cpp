@@ -8,31 +8,30 @@
 
 namespace qubic::call {
 
-line_reader::line_reader(int fd, std::size_t buffer_size)
-    : fd_(fd), capacity_(buffer_size == 0 ? 1 : buffer_size), buffer_(new char[capacity_]) {}
-
-// Refills the empty buffer.  False on a read error; at the end of the input
-// the buffer stays empty and eof_ is set, so no read(2) follows (a terminal
-// would otherwise block for more).
-bool line_reader::fill() {
-  pos_ = 0;
-  len_ = 0;
-  if (eof_) return true;
+bool refill(int fd, char* buf, std::size_t cap, std::size_t& len, bool& eof, int& error) {
+  len = 0;
+  if (eof) return true;
   for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.get(), capacity_);
-    if (got > 0) {
-      len_ = static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got == 0) {
-      eof_ = true;
+    const ssize_t got = ::read(fd, buf, cap);
+    if (got >= 0) {
+      len = static_cast<std::size_t>(got);
+      eof = got == 0;
       return true;
     }
     if (errno != EINTR) {
-      error_ = errno;
+      error = errno;
       return false;
     }
   }
+}
+
+line_reader::line_reader(int fd, std::size_t buffer_size)
+    : fd_(fd), capacity_(buffer_size == 0 ? 1 : buffer_size), buffer_(new char[capacity_]) {}
+
+// Refills the empty buffer (refill, above).
+bool line_reader::fill() {
+  pos_ = 0;
+  return refill(fd_, buffer_.get(), capacity_, len_, eof_, error_);
 }
 
 // Drops the rest of a line whose record was already returned.  False on a

@@ -8,6 +8,13 @@
 
 namespace qubic::call {
 
+// Refills the empty buffer buf of capacity cap from fd with one read(2),
+// retried after a signal: len bytes, none with eof set at the end of the
+// input, after which no read follows (a terminal would wait for more).  On a
+// read error: false, errno in error, len 0.  Shared by the readers of both
+// programs.
+bool refill(int fd, char* buf, std::size_t cap, std::size_t& len, bool& eof, int& error);
+
 // Yields the first `width` columns of each line of a file descriptor.
 //
 // Reads with read(2) into one buffer allocated at construction, so memory is

@@ -1,7 +1,7 @@
 // The batch program qubic: reads "test6" in the current directory, writes
 // "results6" and the roots on standard output.  It takes no arguments but
 // --exact (the exact engine instead of the solver), --help and --version,
-// and refuses any other with exit status 2.
+// each at most once, and refuses any other with exit status 2.
 #include <csignal>
 #include <cstdio>
 
@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
       std::fputs("qubic " QUBIC_VERSION "\n", stdout);
       return std::fflush(stdout) == 0 ? 0 : 1;
     case qubic::call::request::usage_error:
-      std::fprintf(stderr, "qubic: unexpected argument '%.*s'\n", static_cast<int>(cl.bad.size()),
-                   cl.bad.data());
+      std::fprintf(stderr, cl.repeated ? "qubic: option '%.*s' given twice\n" : "qubic: unexpected argument '%.*s'\n",
+                   static_cast<int>(cl.bad.size()), cl.bad.data());
       std::fwrite(qubic::call::usage.data(), 1, qubic::call::usage.size(), stderr);
       return 2;
     case qubic::call::request::run:

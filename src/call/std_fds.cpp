@@ -1,4 +1,5 @@
-// open_std_fds: no file may take the number of a closed standard descriptor.
+// open_std_fds: no file may take the number of a closed standard descriptor;
+// same_regular_file: a program's input and output on one file.
 #include "call/std_fds.hpp"
 
 #include <cerrno>
@@ -6,6 +7,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qubic::call {
@@ -53,6 +55,13 @@ bool open_std_fds(const char* program) {
     return say(program, "standard output: not open for writing", EBADF);
   }
   return true;
+}
+
+bool same_regular_file(int a, int b) {
+  struct stat sa;
+  struct stat sb;
+  if (::fstat(a, &sa) != 0 || ::fstat(b, &sb) != 0) return false;
+  return S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace qubic::call

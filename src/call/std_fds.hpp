@@ -23,6 +23,17 @@ namespace qubic::call {
 // descriptor 2.
 bool open_std_fds(const char* program);
 
+// True when descriptors a and b are both open on one regular file (same
+// device and inode: through a symbolic link, a hard link or /proc/self/fd/N
+// alike).  A program that reads one and writes the other would then read its
+// own output back, or write over what it has still to read.  Terminals,
+// pipes and devices are not files to lose: false for them, so that
+// `qubic-solve </dev/tty >/dev/tty` and the like still work.
+//
+// Example: started as `qubic-solve --csv <f >>f`, same_regular_file(0, 1)
+// is true; as `qubic-solve --csv <f >g` (another file), false.
+bool same_regular_file(int a, int b);
+
 }  // namespace qubic::call
 
 #endif  // QUBIC_CALL_STD_FDS_HPP

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "exact/monic.hpp"
 #include "text/e16_write.hpp"
 
 namespace qubic::records {
@@ -34,7 +35,13 @@ int record_loop::read_and_solve(const char* rec) {
   // Summed in 64 bits: any flags a solver returns add up without overflow.
   const std::int64_t sum = std::int64_t{fl_(1)} + fl_(2) + fl_(3);
   solved_ = sum == 3;
-  if (solved_) coef(rroot_, iroot_, rb_, ib_);
+  if (solved_) {
+    if (exact_rebuild_) {
+      exact::monic(rroot_, iroot_, rb_, ib_);
+    } else {
+      coef(rroot_, iroot_, rb_, ib_);
+    }
+  }
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <qubic/exact.hpp>
 #include <qubic/qubic.hpp>
 
 #include "text/e16_read.hpp"
@@ -32,14 +33,19 @@ inline constexpr std::size_t solved_out = 2 * 3 * call::free_real_room;
 // the solver leaves alone keeps what the previous record put there.
 class record_loop {
  public:
-  explicit record_loop(solver solve) : solve_(solve) {}
+  // The reconstructed monic cubic of a solved record comes from coef, or,
+  // for the exact engine (qubic::qubic_exact), from exact::monic: its roots
+  // are correctly rounded, and the coefficients shown are the exact product
+  // of those roots rounded once, where coef's rounding in every operation
+  // could show NaN for an exact zero beside an overflow.
+  explicit record_loop(solver solve) : solve_(solve), exact_rebuild_(solve == &qubic_exact) {}
 
   // One record, record_width columns at rec (a shorter line padded with
   // blanks, as line_reader gives it).  Reads the fields into array(3),
   // array(2), array(1), array(0) and solves.  When the three flags sum to 3,
   // appends "1\n" and the real and the imaginary parts of the reconstructed
-  // monic cubic (coef) to results, and the real and the imaginary parts of
-  // the roots, one line each, to out; otherwise appends "0\n" to results.
+  // monic cubic (see above) to results, and the real and the imaginary parts
+  // of the roots, one line each, to out; otherwise appends "0\n" to results.
   // Returns 0.  On the first field that cannot be read, returns its number
   // (1..4) and appends nothing.
   //
@@ -76,6 +82,7 @@ class record_loop {
   char* write_out(char* o) const;
 
   solver solve_;
+  bool exact_rebuild_;
   coeffs array_{};
   roots rroot_{};
   roots iroot_{};

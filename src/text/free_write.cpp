@@ -66,21 +66,29 @@ inline int count_digits(u64 c) {
   return t + 1 - (c < pow10.v[t] ? 1 : 0);
 }
 
-// Writes the n decimal digits of c (exactly n, c < 10^n) at out.
-inline void put_digits(char* out, u64 c, int n) {
-  if (n > 8) {  // the digits above the last 8 first, then the last 8 in 32 bits
-    put_digits(out, c / 100000000u, n - 8);
-    out += n - 8;
-    c %= 100000000u;
-    n = 8;
-  }
-  std::uint32_t d = static_cast<std::uint32_t>(c);
+// Writes the n <= 8 decimal digits of d (exactly n, d < 10^n) at out, two
+// at a time from the right.
+[[gnu::always_inline]] inline void put_short(char* out, std::uint32_t d, int n) {
   while (n >= 2) {
     n -= 2;
     std::memcpy(out + n, pairs.c + 2 * (d % 100), 2);
     d /= 100;
   }
   if (n == 1) out[0] = static_cast<char>('0' + d);
+}
+
+// Writes the n decimal digits of c (exactly n, c < 10^n) at out: the last 8
+// in 32 bits at a time while more are left, then the rest.  A loop, not a
+// recursion, so that it can be inlined into its callers (always: left to
+// itself, the link-time optimiser outlines it or not as unrelated code
+// changes).
+[[gnu::always_inline]] inline void put_digits(char* out, u64 c, int n) {
+  while (n > 8) {
+    n -= 8;
+    put_short(out + n, static_cast<std::uint32_t>(c % 100000000u), 8);
+    c /= 100000000u;
+  }
+  put_short(out, static_cast<std::uint32_t>(c), n);
 }
 
 }  // namespace

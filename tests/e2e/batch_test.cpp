@@ -29,15 +29,19 @@ const std::string road_record = "  0.10000000E+01 -0.60000000E+01  0.11000000E+0
 const std::string road_results = "1\n" + road_record + "  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n";
 
 // What a name in the working folder is before the run: no file, a symlink
-// (to a device, to the other file), or a file with the given bytes.
+// (to a device, to the other file, to the program's standard output), or a
+// file with the given bytes.
 const std::string none = "<no file>", zero = "<to /dev/zero>", to_test6 = "<symlink to test6>",
-                  to_results6 = "<symlink to results6>";
+                  to_results6 = "<symlink to results6>", to_stdout = "<to /proc/self/fd/1>",
+                  to_null = "<to /dev/null>";
 
 void make(const run_dir& d, const std::string& name, const std::string& what) {
   const std::string path = d / name;
   if (what == zero) std::filesystem::create_symlink("/dev/zero", path);
   if (what == to_test6) std::filesystem::create_symlink("test6", path);
   if (what == to_results6) std::filesystem::create_symlink("results6", path);
+  if (what == to_stdout) std::filesystem::create_symlink("/proc/self/fd/1", path);
+  if (what == to_null) std::filesystem::create_symlink("/dev/null", path);
   if (what.empty() || what.front() != '<') write_file(path, what);
 }
 
@@ -47,7 +51,10 @@ std::string error(const char* file, const char* action, int e) {
 
 const std::string earlier = "1\n  0.10000000E+01\n";  // an earlier run's results6
 const std::string same = "qubic: results6: is the same file as test6: the input would be overwritten\n";
-const std::string usage = "usage: qubic [--help | --version]\n";
+const std::string out_test6 = "qubic: standard output: is the same file as test6: the input would be overwritten\n";
+const std::string out_results6 =
+    "qubic: standard output: is the same file as results6: the two outputs would be written over each other\n";
+const std::string usage = "usage: qubic [--exact] [--help | --version]\n";
 
 // 16 NUL bytes as the message shows them.
 const std::string nul16 = [] { std::string q; for (int k = 0; k < 16; ++k) q += "\\x00"; return q; }();
@@ -62,6 +69,7 @@ struct batch_case {
   std::string err = "";
   std::string after = none;  // results6 afterwards: its bytes, <no file> or the symlink it is
   std::string out = "";      // standard output; for --help its start
+  std::string out_to = "";   // standard output appended to this file ("hard": a hard link to test6)
 };
 
 TEST(BatchRun, RunsAndFailures) {
@@ -89,14 +97,26 @@ TEST(BatchRun, RunsAndFailures) {
        .err = error("standard output", "not open for writing", EBADF), .after = earlier},
       {.why = "standard error closed: the message is lost, not written into results6", .test6 = "1.2.3\n",
        .f = fault::err_closed, .status = 1, .after = ""},
+      // Standard output on an input or output file: refused before a byte is
+      // read or written (qubic >>test6 used to read its own roots back).
+      {.why = "qubic >>test6", .results6 = earlier, .status = 1, .err = out_test6, .after = earlier, .out_to = "test6"},
+      {.why = "qubic >>results6", .results6 = earlier, .status = 1, .err = out_results6, .after = earlier,
+       .out_to = "results6"},
+      {.why = "standard output a hard link to test6", .status = 1, .err = out_test6, .out_to = "hard"},
+      {.why = "results6 -> /proc/self/fd/1", .results6 = to_stdout, .status = 1, .err = out_results6,
+       .after = to_stdout},
+      {.why = "test6 -> /proc/self/fd/1", .test6 = to_stdout, .status = 1, .err = out_test6},
+      {.why = "results6 -> /dev/null, standard output /dev/null: no file, no refusal", .results6 = to_null,
+       .after = to_null, .out_to = "/dev/null"},
   };
   for (const batch_case& c : cases) {
     SCOPED_TRACE(c.why);
     const run_dir d;
     make(d, "test6", c.test6);
     make(d, "results6", c.results6);
+    if (c.out_to == "hard") std::filesystem::create_hard_link(d / "test6", d / "hard");
     const bool plain = c.test6.empty() || c.test6.front() != '<';
-    const run_result r = d.run(QUBIC_EXE, c.args, "", c.f);
+    const run_result r = d.run(QUBIC_EXE, c.args, "", c.f, c.out_to);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(c.args == std::vector<std::string>{"--help"} ? r.out.substr(0, c.out.size()) : r.out, c.out);

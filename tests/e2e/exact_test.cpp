@@ -82,19 +82,31 @@ TEST(ExactBatch, SolvesTheExampleRecordsTheSolverCannot) {
       "-1e20 5e19 5e19", "0 8.660254e19 -8.660254e19",  // 1e-30 x^3 + 1e30: the solver's bound overflows
   };
   for (int i = 0; i < 6; ++i) EXPECT_EQ(by_bits(out[12 + i]), by_bits(want[i])) << out[12 + i];
+  // Record 11's rebuilt cubic, from the roots above (u = 5e19, v = 8.660254e19
+  // as floats, r1 = -2u exactly), multiplied out by hand in rationals: x^2 has
+  // r1 + 2u = 0, x has v^2 - 3u^2 = -230963324213250406586868599619584 (a
+  // float), x^0 has 2u (u^2 + v^2) > 1e60, beyond the range; the pair's
+  // imaginary parts cancel exactly.  (coef wrote NaN for three of them.)
+  ASSERT_EQ(results.size(), 32u);
+  EXPECT_EQ(results[27] + "\n" + results[28], "  0.10000000E+01  0.00000000E+00 -0.23096332E+33        Infinity\n"
+                                              "  0.00000000E+00  0.00000000E+00  0.00000000E+00  0.00000000E+00");
 }
 
 TEST(ExactOptions, WordsAndRefusals) {
   const std::string w1(exact_flag_meaning(flag::found)), w3(exact_flag_meaning(flag::unusable));
+  const std::string usage = "usage: qubic [--exact] [--help | --version]\n",
+                    solve_usage = " (usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0])\n";
   const struct { const char* exe; std::vector<std::string> args; int status; std::string out, err; } cases[] = {
       // 2^-149 x^3 - x^2: roots 0, 0 and 2^149, reported in the exact engine's words.
       {QUBIC_SOLVE_EXE, {"--exact", "1e-45", "-1", "0", "0"}, 0,
        "cubic  1e-45 x^3 - 1 x^2 + 0 x + 0\nroot   real part        imaginary part   flag\n"
        "1      0                0                 1  " + w1 + "\n2      0                0                 1  " + w1 +
        "\n3      inf              0                -3  " + w3 + "\nsolved: no\n", ""},
-      {QUBIC_SOLVE_EXE, {"--exact", "--frob"}, 2, "",
-       "qubic-solve: argument 2: unknown option '--frob' (usage: qubic-solve [--csv] [A3 A2 A1 A0])\n"},
-      {QUBIC_EXE, {"--exact", "--csv"}, 2, "", "qubic: unexpected argument '--csv'\nusage: qubic [--help | --version]\n"},
+      {QUBIC_SOLVE_EXE, {"--exact", "--frob"}, 2, "", "qubic-solve: argument 2: unknown option '--frob'" + solve_usage},
+      {QUBIC_EXE, {"--exact", "--csv"}, 2, "", "qubic: unexpected argument '--csv'\n" + usage},
+      // One rule in both programs: each option at most once.
+      {QUBIC_SOLVE_EXE, {"--exact", "--csv", "--exact"}, 2, "", "qubic-solve: argument 3: '--exact' given twice" + solve_usage},
+      {QUBIC_EXE, {"--exact", "--exact"}, 2, "", "qubic: option '--exact' given twice\n" + usage},
   };
   for (const auto& c : cases) {
     const run_result r = run_dir().run(c.exe, c.args);

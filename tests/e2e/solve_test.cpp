@@ -1,5 +1,8 @@
 // qubic-solve end to end: the CSV format, the reports, errors and exit status.
+#include <poll.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include <qubic/solve.hpp>
@@ -11,7 +14,7 @@ namespace {
 
 const std::string header = "a3,a2,a1,a0,flag1,flag2,flag3,re1,im1,re2,im2,re3,im3\n";
 const std::string road_row = "1,-6,11,-6,1,1,1,3,0,1.9999999,0,1.0000001,0\n";
-const std::string usage = " (usage: qubic-solve [--csv] [A3 A2 A1 A0])\n";
+const std::string usage = " (usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0])\n";
 
 struct tool_case {
   const char* why;
@@ -21,6 +24,7 @@ struct tool_case {
   std::string out;  // all of it: rows already written stay on an error
   std::string err;
   fault f = fault::none;
+  std::string out_to = "";  // standard output appended to this file (to_stdin: the input)
 };
 
 // One line in, the header and one row out.  Rows follow from the roots'
@@ -69,14 +73,77 @@ TEST(SolveTool, RowsReportsAndErrors) {
       {"standard input closed reads as empty", {"--csv"}, "1 0 0 1\n", 0, header, "", fault::in_closed},
       {"standard output full", {"1", "0", "0", "1"}, "", 1, "",
        "qubic-solve: writing standard output: " + std::string(std::strerror(ENOSPC)) + "\n", fault::out_full},
+      {"qubic-solve --csv <f >>f: refused, f unchanged", {"--csv"}, "1 -6 11 -6\n", 1, "",
+       "qubic-solve: standard output: is the same file as standard input: the input would be overwritten\n",
+       fault::none, to_stdin},
+      // Its own CSV read back: the header skipped, each row's coefficients
+      // solved again, the rest of the row not read: the same table.
+      {"its own CSV", {"--csv"}, header + road_row + "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n-0,1e-40,1,1,-2,-2,-2,,,,,,\n",
+       0, header + road_row + "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n-0,1e-40,1,1,-2,-2,-2,,,,,,\n", ""},
+      csv("a header of the coefficients alone, CRLF", "a3,a2,a1,a0\r\n1 -6 11 -6", road_row),
+      {"a header only as the first line", {"--csv"}, "1 -6 11 -6\na3,a2,a1,a0\n", 2, header + road_row,
+       "qubic-solve: line 2: 'a3' is not a number\n"},
+      csv("hexadecimal and D exponents", "0x1p0 -0x1.8p+2 11D0 -0X3P1", road_row),
+      // Hexadecimal, rounded once to single: 1 + 2^-24 ties to 1; 1.5 * 2^-150
+      // rounds to 2^-149, 2^-150 (a tie) to 0; 2^128 - 2^103 (the overflow
+      // threshold, a tie) to inf; 0x1.fffffef stays 15/16 of half an ulp
+      // below the threshold: the largest single.
+      csv("hexadecimal at the ends of the range", "0x1.000001p0 -0X1.8P-150 0x1.ffffffp127 -0x1p-150",
+          "1,-1e-45,inf,-0,-2,-2,-2,,,,,,\n"),
+      csv("hexadecimal without exponent, with a bare point", "0x.8 -0x1.fffffefp127 0x10 nan",
+          "0.5,-3.4028235e+38,16,nan,-2,-2,-2,,,,,,\n"),
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
-    const run_result r = run_dir().run(QUBIC_SOLVE_EXE, c.args, c.input, c.f);
+    const run_result r = run_dir().run(QUBIC_SOLVE_EXE, c.args, c.input, c.f, c.out_to);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.in, c.input) << "the input changed";
   }
+}
+
+// A program that writes one line and waits for its answer before the next:
+// each answer must arrive while standard input is still open (it used to
+// wait in a block buffer for the end of the input).
+TEST(SolveTool, AnswersEachLineOfAPipeAtOnce) {
+  std::signal(SIGPIPE, SIG_IGN);  // a dead child fails the test, not the process
+  int in[2], out[2];
+  ASSERT_EQ(::pipe2(in, O_CLOEXEC), 0);
+  ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::dup2(in[0], 0) < 0 || ::dup2(out[1], 1) < 0) ::_exit(126);
+    ::alarm(time_limit);
+    ::execl(QUBIC_SOLVE_EXE, QUBIC_SOLVE_EXE, "--csv", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  // What arrives within 5 s, up to the length of the answer awaited.
+  auto answer = [&out](std::size_t length) {
+    std::string got;
+    pollfd p{out[0], POLLIN, 0};
+    while (got.size() < length && ::poll(&p, 1, 5000) > 0) {
+      char buf[256];
+      const ssize_t n = ::read(out[0], buf, sizeof buf);
+      if (n <= 0) break;
+      got.append(buf, static_cast<std::size_t>(n));
+    }
+    return got;
+  };
+  const std::string exchange[][2] = {  // a line written, the answer awaited before the next
+      {"", header}, {"1 -6 11 -6\n", road_row}, {"1 0 0 1\n", "1,0,0,1,1,1,1,-1,0,0.5,0.8660254,0.5,-0.8660254\n"}};
+  for (const auto& [line, want] : exchange) {
+    EXPECT_EQ(::write(in[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    EXPECT_EQ(answer(want.size()), want) << "after " << line;
+  }
+  ::close(in[1]);
+  EXPECT_EQ(answer(1), "");
+  ::close(out[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 
 #include <cstddef>
 
-#include "number.hpp"
+#include "report.hpp"
+#include "text/free_read.hpp"
 
 namespace qubic::tool {
 namespace {
@@ -24,8 +25,9 @@ std::string quoted(std::string_view s) {
   return q;
 }
 
-line_kind read_line(std::string_view line, std::array<float, 4>& a, std::string& why) {
-  std::array<float, 4> got{};
+template <class Real>
+line_kind read_line(std::string_view line, std::array<Real, 4>& a, std::string& why) {
+  std::array<Real, 4> got{};
   std::size_t count = 0;
   bool comma = false;  // a comma was seen since the last number
   std::size_t i = 0;
@@ -48,8 +50,8 @@ line_kind read_line(std::string_view line, std::array<float, 4>& a, std::string&
     const std::size_t start = i;
     while (i < line.size() && !is_blank(line[i]) && line[i] != ',') ++i;
     const std::string_view token = line.substr(start, i - start);
-    float x = 0.0f;
-    if (!read_number(token, x)) {
+    Real x = 0;
+    if (!call::read_free_real(token, x)) {
       why = quoted(token) + " is not a number";
       return line_kind::malformed;
     }
@@ -68,6 +70,27 @@ line_kind read_line(std::string_view line, std::array<float, 4>& a, std::string&
   }
   a = got;
   return line_kind::cubic;
+}
+
+template line_kind read_line(std::string_view, std::array<float, 4>&, std::string&);
+template line_kind read_line(std::string_view, std::array<double, 4>&, std::string&);
+
+header read_header(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const std::string_view full = csv_header.substr(0, csv_header.size() - 1);  // without its '\n'
+  if (line == full) return header::full;
+  if (line == "a3,a2,a1,a0") return header::coefficients;
+  return header::none;
+}
+
+std::string_view coefficients_of_row(std::string_view line) {
+  std::size_t at = 0;
+  for (int k = 0; k < 4; ++k) {
+    at = line.find(',', at);
+    if (at == std::string_view::npos) return line;
+    ++at;
+  }
+  return line.substr(0, at - 1);
 }
 
 }  // namespace qubic::tool

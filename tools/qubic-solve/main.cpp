@@ -1,14 +1,15 @@
 // qubic-solve: solves cubics given on the command line or standard input.
 //
-//   qubic-solve [--csv] A3 A2 A1 A0     one cubic, highest power first
-//   qubic-solve [--csv] < lines         one cubic per line
+//   qubic-solve [--csv] [--exact] A3 A2 A1 A0     one cubic, highest power first
+//   qubic-solve [--csv] [--exact] < lines         one cubic per line
 //
 // --exact solves with the exact engine (qubic/exact.hpp) instead of the
 // solver; the output has the same shape, the flags that engine's codes.
 //
 // Exit status: 0 when every cubic was read (whatever its flags), 2 on a
 // malformed argument or line (output written so far stays), 1 when standard
-// input cannot be read or standard output cannot be written.
+// input cannot be read, standard output cannot be written, or both are one
+// regular file (refused before anything is written).
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -20,9 +21,10 @@
 #include <qubic/solve.hpp>
 
 #include "call/std_fds.hpp"
+#include "input.hpp"
 #include "line.hpp"
-#include "number.hpp"
 #include "report.hpp"
+#include "text/free_read.hpp"
 
 #ifndef QUBIC_VERSION
 #error "QUBIC_VERSION must be defined by the build"
@@ -31,8 +33,9 @@
 namespace {
 
 using qubic::tool::cubic;
+using got = qubic::tool::line_input::got;
 
-constexpr const char* usage = "usage: qubic-solve [--csv] [A3 A2 A1 A0]";
+constexpr const char* usage = "usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0]";
 
 constexpr const char* help_text =
     "Finds the three roots of A3 x^3 + A2 x^2 + A1 x + A0 in IEEE single\n"
@@ -40,8 +43,11 @@ constexpr const char* help_text =
     "\n"
     "With four numbers, solves that cubic.  With none, reads one cubic per\n"
     "line from standard input: four numbers separated by blanks and/or\n"
-    "commas, highest power first; blank lines are skipped.  Numbers are\n"
-    "decimals such as 1.5, -0, 1e-40, 1.0E+30, inf or nan.\n"
+    "commas, highest power first; blank lines are skipped, and so is a first\n"
+    "line that is the --csv header (or its first four names), so that the\n"
+    "tool reads its own CSV back.  Numbers are decimals such as 1.5, -0,\n"
+    "1e-40, 1.0E+30 or 1.5D+03, hexadecimal such as 0x1.8p+1, or inf or nan.\n"
+    "Each answer is written as soon as its line is read.\n"
     "\n"
     "  --csv      one header line, then one row per cubic: a3,a2,a1,a0,\n"
     "             flag1..flag3, re1,im1,re2,im2,re3,im3 (empty: not computed)\n"
@@ -51,9 +57,11 @@ constexpr const char* help_text =
     "             to zero, -2 a coefficient infinite or NaN\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
+    "Each option at most once.\n"
     "\n"
     "Exit status: 0 when every cubic was read, whatever its flags; 2 on a\n"
-    "malformed argument or line; 1 on a read or write error.\n";
+    "malformed argument or line; 1 on a read or write error, or when standard\n"
+    "input and standard output are one file.\n";
 
 // Longest input line accepted, without its '\n'.
 constexpr std::size_t max_line = 4096;
@@ -91,44 +99,37 @@ bool emit(const cubic& a, const options& o, bool first) {
   return put(out);
 }
 
-enum class got { line, end, too_long, error };
-
-// Reads one line into buf (without '\n') in bounded memory.
-got next_line(std::string& buf) {
-  buf.clear();
-  int c = std::getc(stdin);
-  if (c == EOF) return std::ferror(stdin) ? got::error : got::end;
-  while (c != EOF && c != '\n') {
-    if (buf.size() == max_line) return got::too_long;
-    buf += static_cast<char>(c);
-    c = std::getc(stdin);
-  }
-  return (c == EOF && std::ferror(stdin)) ? got::error : got::line;
-}
-
 // 0, 2 or 1 as in the header comment.
 int run_stdin(const options& o) {
+  qubic::tool::line_input in(0, max_line, stdout);
   std::string line;
   line.reserve(max_line);
   unsigned long long number = 0;
   bool first = true;
+  bool rows = false;  // after the full CSV header: rows of that table
   while (true) {
-    const got g = next_line(line);
+    const got g = in.next(line);
     if (g == got::end) return 0;
     ++number;
     const std::string where = "line " + std::to_string(number) + ": ";
     if (g == got::error) {
-      std::fprintf(stderr, "qubic-solve: %sreading standard input: %s\n", where.c_str(),
-                   std::strerror(errno));
+      std::fprintf(stderr, "qubic-solve: %sreading standard input: %s\n", where.c_str(), std::strerror(in.error()));
       return 1;
     }
     if (g == got::too_long) return fail(where + "longer than " + std::to_string(max_line) + " characters");
+    if (number == 1) {
+      const qubic::tool::header h = qubic::tool::read_header(line);
+      if (h != qubic::tool::header::none) {
+        rows = h == qubic::tool::header::full;
+        continue;
+      }
+    }
     cubic a{};
     std::string why;
-    const qubic::tool::line_kind k = qubic::tool::read_line(line, a, why);
+    const qubic::tool::line_kind k = qubic::tool::read_line(rows ? qubic::tool::coefficients_of_row(line) : line, a, why);
     if (k == qubic::tool::line_kind::malformed) return fail(where + why);
     if (k == qubic::tool::line_kind::blank) continue;
-    if (!emit(a, o, first)) return 1;
+    if (!emit(a, o, first) || std::ferror(stdout)) return 1;
     first = false;
   }
 }
@@ -139,21 +140,20 @@ int run(int argc, char** argv) {
   int count = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--csv") {
-      o.csv = true;
-    } else if (arg == "--exact") {
-      o.exact = true;
-    } else if (arg == "--help") {
-      o.help = true;
-    } else if (arg == "--version") {
-      o.version = true;
+    const std::string where = "argument " + std::to_string(i) + ": ";
+    bool* seen = arg == "--csv"       ? &o.csv
+                 : arg == "--exact"   ? &o.exact
+                 : arg == "--help"    ? &o.help
+                 : arg == "--version" ? &o.version
+                                      : nullptr;
+    if (seen != nullptr) {
+      if (*seen) return fail_usage(where + qubic::tool::quoted(arg) + " given twice");
+      *seen = true;
     } else if (arg.size() >= 2 && arg.substr(0, 2) == "--") {
-      return fail_usage("argument " + std::to_string(i) + ": unknown option " + qubic::tool::quoted(arg));
+      return fail_usage(where + "unknown option " + qubic::tool::quoted(arg));
     } else {
       float x = 0.0f;
-      if (!qubic::tool::read_number(arg, x)) {
-        return fail_usage("argument " + std::to_string(i) + ": " + qubic::tool::quoted(arg) + " is not a number");
-      }
+      if (!qubic::call::read_free_real(arg, x)) return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
       if (count < 4) a[static_cast<std::size_t>(count)] = x;
       ++count;
     }
@@ -168,6 +168,13 @@ int run(int argc, char** argv) {
   }
   if (count != 0 && count != 4) {
     return fail_usage("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
+  }
+  // Reading standard input and writing it too: `qubic-solve --csv <f >>f`
+  // would read its own rows for ever.  Refused before anything is written.
+  if (count == 0 && qubic::call::same_regular_file(0, 1)) {
+    std::fputs("qubic-solve: standard output: is the same file as standard input: the input would be overwritten\n",
+               stderr);
+    return 1;
   }
   if (o.csv && !put(std::string(qubic::tool::csv_header))) return 1;
   if (count == 4) return emit(a, o, true) ? 0 : 1;
