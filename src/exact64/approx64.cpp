@@ -1,0 +1,168 @@
+// approx64: starting guesses for the double engine (approx64.hpp).
+#include "exact64/approx64.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cmath>
+#include <limits>
+
+#include "exact64/wide.hpp"
+
+namespace qubic::exact64 {
+
+double ldexp_wide(double m, long e) {
+  if (m == 0.0 || !std::isfinite(m)) return m;
+  if (e > 2200) return m > 0.0 ? INFINITY : -INFINITY;
+  if (e < -2200) return m > 0.0 ? 0.0 : -0.0;
+  return std::ldexp(m, static_cast<int>(e));
+}
+
+namespace {
+
+// The cube root of x to about 45 bits: a guess from the exponent bits, then
+// two Halley steps.
+double cube_root(double x) {
+  const double ax = std::fabs(x);
+  if (!(ax >= 0x1p-900 && ax <= 0x1p900)) return std::cbrt(x);
+  double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(ax) / 3 + 0x2A9F7893782DA1CEull);
+  for (int it = 0; it < 2; ++it) {
+    const double y3 = y * y * y;
+    y = y * (y3 + 2.0 * ax) / (2.0 * y3 + ax);
+  }
+  return x < 0.0 ? -y : y;
+}
+
+struct wide_d {
+  double m;
+  long e;
+};
+
+double to_double(wide_d w) { return ldexp_wide(w.m, w.e); }
+
+// The roots of b x^2 + c x + d (b != 0) with separate exponents: the stable
+// formula q = -(c + sign(c) sqrt(c^2 - 4bd)) / 2, x = q / b and d / q, or
+// the pair -c/(2b) +- i sqrt(4bd - c^2) / (2|b|).  All scaled by 2^-E, E the
+// even exponent bound of c^2 and 4bd.
+void quad_roots(double b, double c, double d, wide_d* r1, wide_d* r2, wide_d* re, wide_d* im) {
+  const mant_exp B = split_exp(b), C = split_exp(c), D = split_exp(d);
+  long E = std::max(C.m != 0.0 ? 2L * C.e : -100000L, D.m != 0.0 ? static_cast<long>(B.e) + D.e + 2 : -100000L);
+  if (E < -99990) E = 0;
+  if (E % 2 != 0) ++E;
+  const long h = E / 2;
+  const double cs = C.m * pow2(static_cast<int>(std::clamp<long>(C.e - h, -1100, 10)));
+  const double bd4 = 4.0 * B.m * D.m * pow2(static_cast<int>(std::clamp<long>(B.e + D.e - E, -1100, 10)));
+  const double disc = cs * cs - bd4;  // (c^2 - 4bd) 2^-E
+  if (disc >= 0.0) {
+    const double q = -0.5 * (cs + std::copysign(std::sqrt(disc), cs));  // q 2^-h
+    if (q == 0.0) {
+      *r1 = *r2 = {0.0, 0};
+    } else {
+      *r1 = {q / B.m, h - B.e};
+      *r2 = {D.m / q, D.e - h};
+    }
+  } else {
+    *r1 = *r2 = {0.0, 0};
+  }
+  *re = {-0.5 * C.m / B.m, static_cast<long>(C.e) - B.e};
+  *im = {std::sqrt(std::max(-disc, 0.0)) / (2.0 * std::fabs(B.m)), h - B.e};
+}
+
+}  // namespace
+
+guesses64 approx_quadratic64(double b, double c, double d, bool real) {
+  guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
+  wide_d r1{}, r2{}, re{}, im{};
+  quad_roots(b, c, d, &r1, &r2, &re, &im);
+  if (real) {
+    g.x[0] = to_double(r1);
+    g.x[1] = to_double(r2);
+    if (g.x[0] > g.x[1]) std::swap(g.x[0], g.x[1]);
+  } else {
+    g.re = to_double(re);
+    g.im = to_double(im);
+  }
+  return g;
+}
+
+guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real) {
+  guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
+  const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
+  // 2^k bounds the largest root: k = max(e(b/a), e(c/a)/2, e(d/a)/3).
+  long k = -100000;
+  if (B.m != 0.0) k = std::max<long>(k, B.e - A.e);
+  if (C.m != 0.0) k = std::max<long>(k, (C.e - A.e) >> 1);
+  if (D.m != 0.0) {
+    const long t = static_cast<long>(D.e) - A.e;
+    k = std::max<long>(k, t >= 0 ? t / 3 : -((-t + 2) / 3));  // floor(t / 3)
+  }
+  if (k < -99990) k = 0;
+  auto scaled = [&](const mant_exp& X, long shift) {
+    return X.m / A.m * pow2(static_cast<int>(std::clamp<long>(X.e - A.e - shift, -1100, 10)));
+  };
+  const double Bs = scaled(B, k), Cs = scaled(C, 2 * k), Ds = scaled(D, 3 * k);
+  constexpr double third = 1.0 / 3.0;
+  const double shift = -Bs * third;
+  const double p = Cs - Bs * Bs * third;
+  const double q = (2.0 * Bs * Bs * Bs - 9.0 * Bs * Cs + 27.0 * Ds) * (1.0 / 27.0);
+  // -D = -d/a as a wide number, for the product of the roots.
+  const wide_d negD{-D.m / A.m, static_cast<long>(D.e) - A.e};
+  if (three_real) {
+    const double mp = p < 0.0 ? std::sqrt(-p * third) : 0.0;
+    double cosarg = mp > 0.0 ? -q / (2.0 * mp * mp * mp) : 0.0;
+    cosarg = std::clamp(cosarg, -1.0, 1.0);
+    const double th = std::acos(cosarg) * third;
+    const double ct = std::cos(th), st = std::sin(th);
+    constexpr double h3 = 0.86602540378443864676;  // sqrt(3) / 2
+    double y[3] = {2.0 * mp * ct + shift, mp * (h3 * 2.0 * st - ct) + shift, -mp * (ct + h3 * 2.0 * st) + shift};
+    int nsmall = 0, small = -1;
+    for (int i = 0; i < 3; ++i) {
+      if (std::fabs(y[i]) < 0x1p-12) {
+        ++nsmall;
+        small = i;
+      }
+    }
+    for (int i = 0; i < 3; ++i) g.x[i] = ldexp_wide(y[i], k);
+    if (nsmall == 1) {  // the roots multiply to -d/a
+      const double o = y[(small + 1) % 3] * y[(small + 2) % 3];
+      g.x[small] = to_double({negD.m / o, negD.e - 2 * k});
+    } else if (nsmall == 2) {  // b x^2 + c x + d = 0 holds near the two small roots
+      wide_d r1{}, r2{}, re{}, im{};
+      quad_roots(b, c, d, &r1, &r2, &re, &im);
+      int n = 0;
+      for (int i = 0; i < 3; ++i) {
+        if (std::fabs(y[i]) < 0x1p-12) g.x[i] = to_double(n++ == 0 ? r1 : r2);
+      }
+    }
+    std::sort(g.x, g.x + 3);
+    return g;
+  }
+  const double hq = q * 0.5;
+  const double p3 = p * third;
+  const double disc = std::max(hq * hq + p3 * p3 * p3, 0.0);
+  const double Ac = -cube_root(hq + std::copysign(std::sqrt(disc), hq));
+  const double yr = Ac + (Ac != 0.0 ? -p3 / Ac : 0.0) + shift;
+  // p(x) = a (x - r)(x^2 - 2 u x + gamma): 2u = -B - r, gamma = -D/r.
+  double us = -(Bs + yr) * 0.5;
+  double gs = yr != 0.0 ? -Ds / yr : Cs;
+  double vs = std::sqrt(std::max(gs - us * us, 0.0));
+  g.x[0] = g.x[1] = g.x[2] = ldexp_wide(yr, k);
+  g.re = ldexp_wide(us, k);
+  g.im = ldexp_wide(vs, k);
+  const double pair = std::sqrt(us * us + vs * vs);
+  if (std::fabs(yr) < 0x1p-12 * pair) {  // a small real root: -d/a over |pair|^2
+    g.x[0] = g.x[1] = g.x[2] = to_double({negD.m / (pair * pair), negD.e - 2 * k});
+  } else if (pair < 0x1p-12 * std::fabs(yr)) {  // a small pair: the truncation b x^2 + c x + d
+    wide_d r1{}, r2{}, re{}, im{};
+    quad_roots(b, c, d, &r1, &r2, &re, &im);
+    g.re = to_double(re);
+    g.im = to_double(im);
+    if (g.im == 0.0) g.im_small = true;
+    return g;
+  }
+  g.re_small = !(std::fabs(us) >= 0x1p-16 * (std::fabs(Bs) + std::fabs(yr)));
+  g.im_small = !(vs * vs >= 0x1p-20 * std::fabs(gs));
+  return g;
+}
+
+}  // namespace qubic::exact64
