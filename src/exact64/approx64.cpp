@@ -157,6 +157,9 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
     quad_roots(b, c, d, &r1, &r2, &re, &im);
     g.re = to_double(re);
     g.im = to_double(im);
+    // -c/(2b) drops the pair's coupling to the real root: exact only when
+    // that vanishes, and 0 when c = 0; q's linear part does better.
+    g.re_small = true;
     if (g.im == 0.0) g.im_small = true;
     return g;
   }

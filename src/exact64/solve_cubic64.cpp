@@ -145,7 +145,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
 
   poly64& Q = s.Q();
   double u0 = g.re;
-  if (g.re_small) {  // q(u) ~ q1 u + q0 near a small u
+  if (g.re_small || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
     const wdd& q1 = Q.c[1];
     const wdd& q0 = Q.c[0];
     if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);

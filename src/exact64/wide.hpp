@@ -119,8 +119,8 @@ inline wdd operator+(const wdd& a, const wdd& b) {
     sh = small.h * f;
     sl = small.l * f;
     se = small.e * f;
-  } else {
-    se = (2.0 + small.e) * pow2(d < -1070 ? -1070 : d);
+  } else {  // a zero head adds only its bound; a dropped value adds its size below 2
+    se = ((small.h != 0.0 ? 2.0 : 0.0) + small.e) * pow2(d < -1070 ? -1070 : d);
   }
   const two s = two_sum(big.h, sh);
   const double t = big.l + sl;
