@@ -111,17 +111,24 @@ void BM_float(benchmark::State& state, fam f) {
   }
 }
 
-#define FAMILIES(BM)                                                  \
-  BENCHMARK_CAPTURE(BM, uniform, fam::uniform);                       \
-  BENCHMARK_CAPTURE(BM, three_real_roots, fam::three_real);           \
-  BENCHMARK_CAPTURE(BM, complex_pair, fam::pair);                     \
-  BENCHMARK_CAPTURE(BM, near_multiple, fam::near_multiple)
+#define FAMILIES(BM, ...)                                                       \
+  BENCHMARK_CAPTURE(BM, uniform, fam::uniform) __VA_ARGS__;                     \
+  BENCHMARK_CAPTURE(BM, three_real_roots, fam::three_real) __VA_ARGS__;         \
+  BENCHMARK_CAPTURE(BM, complex_pair, fam::pair) __VA_ARGS__;                   \
+  BENCHMARK_CAPTURE(BM, near_multiple, fam::near_multiple) __VA_ARGS__
+#define CLASSES(BM, ...)                                                        \
+  BENCHMARK_CAPTURE(BM, class_quadratic, fam::quadratic) __VA_ARGS__;           \
+  BENCHMARK_CAPTURE(BM, class_multiple, fam::multiple) __VA_ARGS__;             \
+  BENCHMARK_CAPTURE(BM, class_zeros, fam::zeros) __VA_ARGS__;                   \
+  BENCHMARK_CAPTURE(BM, class_range_ends, fam::range_ends) __VA_ARGS__
 
 FAMILIES(BM_double);
 FAMILIES(BM_float);
-BENCHMARK_CAPTURE(BM_double, class_quadratic, fam::quadratic);
-BENCHMARK_CAPTURE(BM_double, class_multiple, fam::multiple);
-BENCHMARK_CAPTURE(BM_double, class_zeros, fam::zeros);
-BENCHMARK_CAPTURE(BM_double, class_range_ends, fam::range_ends);
+CLASSES(BM_double);
+// Exactly 4096 calls each (every cubic of the family once), for callgrind's
+// instruction counts (bench/exact64_callgrind.sh).
+FAMILIES(BM_double, ->Iterations(4096));
+FAMILIES(BM_float, ->Iterations(4096));
+CLASSES(BM_double, ->Iterations(4096));
 
 }  // namespace

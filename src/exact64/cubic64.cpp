@@ -65,32 +65,27 @@ int cubic64::disc() {
     S = S + std::fabs(t[i]) * f;
   }
   const double bound = (0x1p-49 * S + floor_eta) * widen;
-  disc_ = wdd_norm(v, 0.0, X, bound);
   if (v > bound) return 1;
   if (v < -bound) return -1;
   ++stats().disc1;
-  const wdd s = disc_wdd();
-  disc_ = s;
+  const wdd s3 = disc3_wdd();
+  disc_ = s3;
   disc_level_ = 1;
-  const double mag = s.h + s.l;
-  if (mag > s.e * widen) return 1;
-  if (mag < -s.e * widen) return -1;
+  const double mag = s3.h + s3.l;
+  if (mag > s3.e * widen) return 1;
+  if (mag < -s3.e * widen) return -1;
   ++stats().disc_gmp;
-  disc_ = big().disc_value();
+  disc_ = big().disc_value() * wdd_of(3.0);
   disc_level_ = 2;
   return big().disc_sign();
 }
 
-// The discriminant's five terms in wdd arithmetic, each product's rounding
-// and the sums' carried in the bound.
-wdd cubic64::disc_wdd() const {
-  const wdd wa = wdd_of(a), wb = wdd_of(b), wc = wdd_of(c), wd = wdd_of(d);
-  const wdd ad = wa * wd, bc = wb * wc;
-  wdd s = (wdd_of(18.0) * (wa * wb)) * (wc * wd);
-  s = s - (wdd_of(4.0) * (wb * wb)) * (wb * wd);
-  s = s + bc * bc;
-  s = s - (wdd_of(4.0) * (wa * wc)) * (wc * wc);
-  return s - (wdd_of(27.0) * ad) * ad;
+// The discriminant from the three exact forms of degree two A = b^2 - 3ac,
+// B = bc - 9ad, C = c^2 - 3bd (dot2): 3 disc = 4AC - B^2 (checked
+// symbolically), two wdd products and a sum, the rounding of each carried.
+wdd cubic64::disc3_wdd() const {
+  const wdd A = dot2(b, b, 1, a, c, -3), B = dot2(b, c, 1, a, d, -9), C = dot2(c, c, 1, b, d, -3);
+  return scale(A * C, 2) - B * B;
 }
 
 int cubic64::p(const point& m) {
@@ -133,16 +128,18 @@ int cubic64::q(const point& m) {
   return pick(Q().sign(m), [&] { return big().q_sign(m); });
 }
 
-// G(s) = R(-4a^2 s)/a^2 = -64a^4 s^3 + 32a^2 P s^2 - 4P^2 s - disc, P = 3ac - b^2.
+// 3 G(s) = 3 R(-4a^2 s)/a^2 = -192a^4 s^3 + 96a^2 P s^2 - 12P^2 s - 3 disc,
+// P = 3ac - b^2 = -A; disc_ holds 3 disc (disc3_wdd, or GMP's value times 3).
 void cubic64::build_g() {
   g_level_ = disc_level_;
   const wdd wa = wdd_of(a);
   const wdd a2 = wa * wa;
   const wdd P = dot2(a, c, 3, b, b, -1);
+  const wdd three = wdd_of(3.0);
   g_.n = 3;
-  g_.c[3] = -scale(a2 * a2, 6);
-  g_.c[2] = scale(a2 * P, 5);
-  g_.c[1] = -scale(P * P, 2);
+  g_.c[3] = -scale((a2 * a2) * three, 6);
+  g_.c[2] = scale((a2 * P) * three, 5);
+  g_.c[1] = -scale((P * P) * three, 2);
   g_.c[0] = -disc_;
   g_.reset();
 }
@@ -150,7 +147,7 @@ void cubic64::build_g() {
 poly64& cubic64::G() {
   if (disc_level_ == 0) {  // the first filter's value is too coarse for the resolvent
     ++stats().disc1;
-    disc_ = disc_wdd();
+    disc_ = disc3_wdd();
     disc_level_ = 1;
   }
   if (!have_g_ || g_level_ != disc_level_) {
@@ -168,7 +165,7 @@ int cubic64::im_side(const point& m) {
   int s = G().sign_sq(m);
   if (s == 0 && disc_level_ < 2) {
     ++stats().disc_value_gmp;
-    disc_ = big().disc_value();
+    disc_ = big().disc_value() * wdd_of(3.0);
     disc_level_ = 2;
     s = G().sign_sq(m);
   }

@@ -50,11 +50,11 @@ class cubic64 {
   template <class Exact>
   int pick(int s, Exact&& exact);
   void build_g();
-  wdd disc_wdd() const;
+  wdd disc3_wdd() const;
 
   poly64 p_, q_, g_, dp_, ddp_;
   bool have_q_ = false, have_g_ = false, have_dp_ = false;
-  wdd disc_{};
+  wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
   int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 GMP
   int g_level_ = -1;    // disc_level_ when g_ was built
   std::optional<big_cubic64> big_;

@@ -15,9 +15,10 @@
 // correction polynomial in double), F'(Y) and F''(Y)/2 in double and the
 // absolute sums A = sum |h_k| |Y|^k and A1 = sum k |h_k| |Y|^(k-1).  Then
 // sign_at(t, lam, lam_err) gives the sign of F at Y + lam* for every real
-// lam* within lam_err of the double lam, |lam| <= 2^-50 |Y|:
-// V = s0 + (c + lam (F' + lam (F''/2 + lam h3))) and
-//   |F(Y + lam*) - V| <= 2^-96 A + sum d_k (|Y| + |lam| + lam_err)^k
+// lam* within lam_err of the double lam, rho = (|lam| + lam_err)/|Y| at most
+// 2^-40: V = s0 + (c + lam (F' + lam (F''/2 + lam h3))) and
+//   |F(Y + lam*) - V| <= (2^-96 + 2^-47 rho) A
+//                        + sum d_k (|Y| + |lam| + lam_err)^k
 //                        + 2 lam_err A1 + 2^-1000,
 // so |V| beyond that bound (widened for its own rounding) decides; else 0
 // (undecided, never "zero").
@@ -114,7 +115,8 @@ inline filtered value_at(const taylor& t, double lam, double lam_err) {
   const double r = std::fabs(t.Y) + std::fabs(lam) + lam_err;
   const fpoly& f = *t.f;
   const double D = ((f.d[3] * r + f.d[2]) * r + f.d[1]) * r + f.d[0];
-  const double bound = ((((0x1p-96 * t.A + D) + 2.0 * lam_err * t.A1) + floor_eta) * widen) * widen;
+  const double rho = (std::fabs(lam) + lam_err) / std::fabs(t.Y);  // at most 2^-40
+  const double bound = ((((0x1p-96 + 0x1p-47 * rho) * t.A + D) + 2.0 * lam_err * t.A1 + floor_eta) * widen) * widen;
   return {v, bound};
 }
 

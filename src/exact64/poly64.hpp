@@ -39,12 +39,28 @@ inline local localize(const point& m, int fe) {
   return {Y, lam};
 }
 
-// Signs at the midpoints below and above a double, and the Newton step.
+// Signs at the midpoints below and above a double x, and at those of the
+// Newton step's double from x when the same expansion reaches them.
 struct around_result {
   int lo;
   int hi;
-  double next;  // x - p(x)/p'(x), or NaN when p'(x) is 0 or not finite
+  double next;     // x - p(x)/p'(x) rounded, or NaN when that is not finite
+  int next_lo;     // the signs around next (0 when not reached)
+  int next_hi;
 };
+
+// Half the gaps below and above the double Y in frame units (Y in [1, 2)
+// or (-2, -1], the frame of x's exponent ex): below and above |Y| a gap is
+// 2^-52, below |Y| = 1 only 2^-53 (unless x is the smallest normal).
+struct half_gaps {
+  double below;  // toward -inf
+  double above;  // toward +inf
+};
+
+inline half_gaps gaps(double Y, int ex) {
+  const double tz = (std::fabs(Y) == 1.0 && ex > -1022) ? 0x1p-54 : 0x1p-53;  // toward zero
+  return Y > 0.0 ? half_gaps{tz, 0x1p-53} : half_gaps{0x1p-53, tz};
+}
 
 class poly64 {
  public:
@@ -83,50 +99,57 @@ class poly64 {
     return sign_at(t, mu, mu_err);
   }
 
-  // x normal and finite.  The midpoints around x are x + (half the gap
-  // above |x|) and x - (half the gap below |x|), mirrored for x < 0; in the
-  // frame of x's exponent they are Y +- 2^-53, or Y - 2^-54 below a power of
-  // two (not the smallest normal).
+  // x normal and finite.  One expansion at Y (x in the frame of its
+  // exponent) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
+  // the Newton step's double Y1 stays in the binade within 8 units of Y, at
+  // Y1's midpoints (offsets Y1 - Y -+ half gaps, exact): rho stays below
+  // 2^-48.
   around_result around(double x) {
     const mant_exp me = split_exp(x);
     const taylor t = expand(frame(me.e), me.m);
-    const double up = 0x1p-53;
-    const double dn = (std::fabs(me.m) == 1.0 && me.e > -1022) ? 0x1p-54 : 0x1p-53;
-    const double toward_inf = x > 0.0 ? up : dn;
-    const double toward_minf = x > 0.0 ? dn : up;
-    around_result r;
-    r.lo = sign_at(t, -toward_minf);
-    r.hi = sign_at(t, toward_inf);
-    const double v = t.s0 + t.c;
-    const double Ynext = me.m - v / t.d1;
-    r.next = std::isfinite(Ynext) ? Ynext * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
+    const half_gaps g0 = gaps(me.m, me.e);
+    around_result r{sign_at(t, -g0.below), sign_at(t, g0.above), 0.0, 0, 0};
+    const double Y1 = me.m - (t.s0 + t.c) / t.d1;
+    r.next = std::isfinite(Y1) ? Y1 * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
+    const double dY = Y1 - me.m;
+    if (std::fabs(Y1) >= 1.0 && std::fabs(Y1) < 2.0 && (Y1 > 0.0) == (me.m > 0.0) && std::fabs(dY) <= 0x1p-49) {
+      const half_gaps g1 = gaps(Y1, me.e);
+      r.next_lo = sign_at(t, dY - g1.below);
+      r.next_hi = sign_at(t, dY + g1.above);
+    }
     return r;
   }
 
-  // The same for a polynomial taken at m^2 (the resolvent), around a
-  // normal v > 0: its midpoints are (Y +- lam)^2 = Y^2 + (+-2 Y lam + lam^2)
-  // in the frame of v's exponent, Y^2 split exactly; the Newton step is
-  // taken in v (dG/dv = 2 v G'(v^2)).
+  // The same for a polynomial taken at m^2 (the resolvent), around a normal
+  // v > 0.  In the frame of v's exponent a point is Y + lam and
+  // (Y + lam)^2 = S0 + mu with S0 = fl(Y0^2), Y0^2 = S0 + S0l exactly, and
+  // mu = (Y - Y0 + lam)(Y + Y0 + lam) + S0l: the first factor exact, the
+  // second within 2^-51, the product and the sum rounded once each.  The
+  // Newton step is taken in v (dG/dv = 2 v G'(v^2)).
   around_result around_sq(double v) {
     const mant_exp me = split_exp(v);
-    const two S = two_prod(me.m, me.m);
+    const double Y0 = me.m;
+    const two S = two_prod(Y0, Y0);
     const taylor t = expand(frame(2 * me.e), S.hi);
-    const double dn = me.m == 1.0 && me.e > -1022 ? 0x1p-54 : 0x1p-53;
-    const double up = 0x1p-53;
-    around_result r;
-    {
-      const double r1 = S.lo - 2.0 * me.m * dn;
-      const double mu = r1 + dn * dn;
-      r.lo = sign_at(t, mu, (u * std::fabs(r1) + u * std::fabs(mu)) * 1.01);
-    }
-    {
-      const double r1 = S.lo + 2.0 * me.m * up;
-      const double mu = r1 + up * up;
-      r.hi = sign_at(t, mu, (u * std::fabs(r1) + u * std::fabs(mu)) * 1.01);
-    }
+    auto at = [&](double dY, double lam) {
+      const double delta = dY + lam;
+      const double sigma = (2.0 * Y0 + dY) + lam;
+      const double pr = delta * sigma;
+      const double mu = pr + S.lo;
+      const double err = ((u * std::fabs(pr) + std::fabs(delta) * 0x1p-51) + u * std::fabs(mu)) * 1.01;
+      return sign_at(t, mu, err);
+    };
+    const half_gaps g0 = gaps(Y0, me.e);
+    around_result r{at(0.0, -g0.below), at(0.0, g0.above), 0.0, 0, 0};
     const double g = t.s0 + (t.c + S.lo * t.d1);
-    const double Ynext = me.m - g / (2.0 * me.m * t.d1);
-    r.next = std::isfinite(Ynext) ? Ynext * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
+    const double Y1 = Y0 - g / (2.0 * Y0 * t.d1);
+    r.next = std::isfinite(Y1) ? Y1 * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
+    const double dY = Y1 - Y0;
+    if (Y1 >= 1.0 && Y1 < 2.0 && std::fabs(dY) <= 0x1p-49) {
+      const half_gaps g1 = gaps(Y1, me.e);
+      r.next_lo = at(dY, -g1.below);
+      r.next_hi = at(dY, g1.above);
+    }
     return r;
   }
 

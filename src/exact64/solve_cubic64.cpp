@@ -45,7 +45,8 @@ struct refined {
 
 // At most iters expansions: x is confirmed when the polynomial takes strict
 // opposite signs at the midpoints below and above it; else the Newton step
-// from the same expansion names the next candidate.
+// from the same expansion names the next candidate, confirmed by that
+// expansion too when it lies within reach.
 template <class Around>
 refined refine(Around&& around, double x, int iters) {
   for (int it = 0; it < iters; ++it) {
@@ -56,6 +57,10 @@ refined refine(Around&& around, double x, int iters) {
       return {x, true};
     }
     if (!(r.next == r.next)) break;
+    if (r.next_lo * r.next_hi < 0) {
+      stats().filter += 2;
+      return {r.next, true};
+    }
     x = r.next;
   }
   return {x, false};

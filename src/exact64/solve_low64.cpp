@@ -100,7 +100,8 @@ int solve_low64(double b, double c, double d, solution_double& out) {
     for (int i = 0; i < 2; ++i) {
       for (int it = 0; it < 3 && normal(x[i]); ++it) {
         const around_result r = p.around(x[i]);
-        if (r.lo * r.hi < 0) {
+        if (r.lo * r.hi < 0 || (r.next == r.next && r.next_lo * r.next_hi < 0)) {
+          if (r.lo * r.hi >= 0) x[i] = r.next;
           ok[i] = true;
           stats().filter += 2;
           break;
@@ -159,7 +160,8 @@ int solve_low64(double b, double c, double d, solution_double& out) {
   bool ok = false;
   for (int it = 0; it < 3 && normal(v) && v > 0.0; ++it) {
     const around_result r = G.around_sq(v);
-    if (r.lo * r.hi < 0) {
+    if (r.lo * r.hi < 0 || (r.next == r.next && r.next_lo * r.next_hi < 0)) {
+      if (r.lo * r.hi >= 0) v = r.next;
       ok = true;
       stats().filter += 2;
       break;

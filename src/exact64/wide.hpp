@@ -137,16 +137,19 @@ inline wdd scale(wdd a, int k) {
   return a;
 }
 
-// The integer v 2^x (|v| < 2^127) as a wdd: the nearest double and the
-// rounded remainder; the error, below u |rem| <= u^2 |h|, is bounded by
-// 2 u^2 |h|.
+// The integer v 2^x (|v| < 2^126) as a wdd.  v is cut into three 42-bit
+// pieces, each an exact double; h = fl(d2 + d1) and its remainder are exact
+// (two_sum), so the only rounding is that of l = fl(rem + d0), a sum of
+// integers: none below 2^53, at most u |l| above (then |l| <= 2^-52 |v|),
+// and the final two_sum is exact.
 inline wdd wdd_of_int(__int128 v, int x) {
   if (v == 0) return {0.0, 0.0, x, 0.0};
-  const double h = static_cast<double>(v);
-  const __int128 rem = v - static_cast<__int128>(h);
-  const double l = static_cast<double>(rem);
-  const wdd r = wdd_norm(h, l, x, 0.0);
-  return {r.h, r.l, r.x, r.e + 2.0 * u * u * 2.0};
+  const std::int64_t t0 = static_cast<std::int64_t>(v & 0x3FFFFFFFFFF);
+  const std::int64_t t1 = static_cast<std::int64_t>((v >> 42) & 0x3FFFFFFFFFF);
+  const std::int64_t t2 = static_cast<std::int64_t>(v >> 84);  // signed, below 2^42
+  const two h = two_sum(static_cast<double>(t2) * 0x1p84, static_cast<double>(t1) * 0x1p42);
+  const double l = h.lo + static_cast<double>(t0);
+  return wdd_norm(h.hi, l, x, std::fabs(l) < 0x1p53 ? 0.0 : u * std::fabs(l) * 1.01);
 }
 
 }  // namespace qubic::exact64

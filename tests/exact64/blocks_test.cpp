@@ -153,8 +153,12 @@ TEST(Exact64Blocks, FrameFilterNeverLies) {
         const around_result a = p.around(key_double(j));
         const mpq_class xl = q_of(mid(j - 1));
         const mpq_class el = ((q_of(c[0]) * xl + q_of(c[1])) * xl + q_of(c[2])) * xl + q_of(c[3]);
-        if (a.lo != 0) ASSERT_EQ(a.lo, sign(el));
-        if (a.hi != 0) ASSERT_EQ(a.hi, sign(exact));
+        if (a.lo != 0) {
+          ASSERT_EQ(a.lo, sign(el));
+        }
+        if (a.hi != 0) {
+          ASSERT_EQ(a.hi, sign(exact));
+        }
       }
     }
   }
