@@ -35,6 +35,23 @@ double cube_root(double x) {
   return x < 0.0 ? -y : y;
 }
 
+// Newton's method on y^3 + B y^2 + C y + D from y, at most six steps, until
+// the step is below 2^-40 relative: near a double root the closed forms lose
+// half the bits, and this brings the guess back within a few units.
+double newton_monic(double B, double C, double D, double y) {
+  for (int it = 0; it < 6; ++it) {
+    const double p = ((y + B) * y + C) * y + D;
+    const double dp = (3.0 * y + 2.0 * B) * y + C;
+    if (dp == 0.0) break;
+    const double step = p / dp;
+    const double ny = y - step;
+    if (!(std::fabs(ny) <= 1e300)) break;
+    y = ny;
+    if (std::fabs(step) <= 0x1p-40 * std::fabs(y)) break;
+  }
+  return y;
+}
+
 struct wide_d {
   double m;
   long e;
@@ -124,6 +141,12 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
         small = i;
       }
     }
+    // Away from a near-double root (the cosine's argument well inside
+    // (-1, 1)) the formula is good to a few units of 2^-52 on roots of order
+    // one; closer, Newton's method in double on the scaled cubic.
+    if (!(std::fabs(cosarg) < 1.0 - 0x1p-10)) {
+      for (int i = 0; i < 3; ++i) y[i] = newton_monic(Bs, Cs, Ds, y[i]);
+    }
     for (int i = 0; i < 3; ++i) g.x[i] = ldexp_wide(y[i], k);
     if (nsmall == 1) {  // the roots multiply to -d/a
       const double o = y[(small + 1) % 3] * y[(small + 2) % 3];
@@ -143,7 +166,8 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   const double p3 = p * third;
   const double disc = std::max(hq * hq + p3 * p3 * p3, 0.0);
   const double Ac = -cube_root(hq + std::copysign(std::sqrt(disc), hq));
-  const double yr = Ac + (Ac != 0.0 ? -p3 / Ac : 0.0) + shift;
+  double yr = Ac + (Ac != 0.0 ? -p3 / Ac : 0.0) + shift;
+  if (!(disc >= 0x1p-20 * (hq * hq))) yr = newton_monic(Bs, Cs, Ds, yr);  // a nearly double pair
   // p(x) = a (x - r)(x^2 - 2 u x + gamma): 2u = -B - r, gamma = -D/r.
   double us = -(Bs + yr) * 0.5;
   double gs = yr != 0.0 ? -Ds / yr : Cs;

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "exact64/dot2.hpp"
+#include "exact64/wide.hpp"
 #include "exact64/stats64.hpp"
 
 namespace qubic::exact64 {
@@ -83,9 +84,13 @@ int cubic64::disc() {
 // The discriminant from the three exact forms of degree two A = b^2 - 3ac,
 // B = bc - 9ad, C = c^2 - 3bd (dot2): 3 disc = 4AC - B^2 (checked
 // symbolically), two wdd products and a sum, the rounding of each carried.
-wdd cubic64::disc3_wdd() const {
-  const wdd A = dot2(b, b, 1, a, c, -3), B = dot2(b, c, 1, a, d, -9), C = dot2(c, c, 1, b, d, -3);
-  return scale(A * C, 2) - B * B;
+wdd cubic64::disc3_wdd() {
+  if (!have_A_) {
+    have_A_ = true;
+    A_ = dot2(b, b, 1, a, c, -3);
+  }
+  const wdd B = dot2(b, c, 1, a, d, -9), C = dot2(c, c, 1, b, d, -3);
+  return scale(A_ * C, 2) - B * B;
 }
 
 int cubic64::p(const point& m) {
@@ -134,12 +139,16 @@ void cubic64::build_g() {
   g_level_ = disc_level_;
   const wdd wa = wdd_of(a);
   const wdd a2 = wa * wa;
-  const wdd P = dot2(a, c, 3, b, b, -1);
-  const wdd three = wdd_of(3.0);
+  if (!have_A_) {
+    have_A_ = true;
+    A_ = dot2(b, b, 1, a, c, -3);
+  }
+  const wdd P = -A_;
+  const wdd P3 = times(P, 3);
   g_.n = 3;
-  g_.c[3] = -scale((a2 * a2) * three, 6);
-  g_.c[2] = scale((a2 * P) * three, 5);
-  g_.c[1] = -scale((P * P) * three, 2);
+  g_.c[3] = -scale(times(a2 * a2, 3), 6);
+  g_.c[2] = scale(a2 * P3, 5);
+  g_.c[1] = -scale(P * P3, 2);
   g_.c[0] = -disc_;
   g_.reset();
 }

@@ -50,10 +50,12 @@ class cubic64 {
   template <class Exact>
   int pick(int s, Exact&& exact);
   void build_g();
-  wdd disc3_wdd() const;
+  wdd disc3_wdd();
 
   poly64 p_, q_, g_, dp_, ddp_;
   bool have_q_ = false, have_g_ = false, have_dp_ = false;
+  wdd A_{};  // b^2 - 3ac = -P, exact but for its rounding to 106 bits
+  bool have_A_ = false;
   wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
   int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 GMP
   int g_level_ = -1;    // disc_level_ when g_ was built

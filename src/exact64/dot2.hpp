@@ -21,17 +21,14 @@
 namespace qubic::exact64 {
 
 inline wdd dot2(double x1, double y1, int k1, double x2, double y2, int k2) {
-  const mant_exp a = split_exp(x1), b = split_exp(y1), c = split_exp(x2), d = split_exp(y2);
-  const bool z1 = a.m == 0.0 || b.m == 0.0, z2 = c.m == 0.0 || d.m == 0.0;
+  const int_mant a = split_int(x1), b = split_int(y1), c = split_int(x2), d = split_int(y2);
+  const bool z1 = a.M == 0 || b.M == 0, z2 = c.M == 0 || d.M == 0;
   const int f1 = a.e + b.e, f2 = c.e + d.e;
-  if (!z1 && !z2 && std::abs(f1 - f2) <= 14) {
-    const auto M = [](double m) { return static_cast<std::int64_t>(m * 0x1p52); };  // exact integers
-    __int128 p1 = static_cast<__int128>(M(a.m) * k1) * M(b.m);
-    __int128 p2 = static_cast<__int128>(M(c.m) * k2) * M(d.m);
+  if (!z1 && !z2 && f1 - f2 <= 14 && f2 - f1 <= 14) [[likely]] {
+    const __int128 p1 = static_cast<__int128>(a.M * k1) * b.M;  // |a.M k1| < 2^58
+    const __int128 p2 = static_cast<__int128>(c.M * k2) * d.M;
     const int f = f1 < f2 ? f1 : f2;
-    p1 *= static_cast<__int128>(1) << (f1 - f);
-    p2 *= static_cast<__int128>(1) << (f2 - f);
-    return wdd_of_int(p1 + p2, f - 104);
+    return wdd_of_int(p1 * (static_cast<__int128>(1) << (f1 - f)) + p2 * (static_cast<__int128>(1) << (f2 - f)), f);
   }
   wdd t1{}, t2{};
   if (!z1) t1 = (wdd_of(k1) * wdd_of(x1)) * wdd_of(y1);
@@ -39,6 +36,15 @@ inline wdd dot2(double x1, double y1, int k1, double x2, double y2, int k2) {
   if (z1) return t2;
   if (z2) return t1;
   return t1 + t2;
+}
+
+// k a for a small integer k (|k| < 2^10): the head's product is split
+// exactly by two_prod, the tail's rounds once (at most u |k a.l|).
+inline wdd times(const wdd& a, int k) {
+  const two p = two_prod(a.h, static_cast<double>(k));
+  const double t = a.l * static_cast<double>(k);
+  const double kk = std::fabs(static_cast<double>(k));
+  return wdd_norm(p.hi, p.lo + t, a.x, (a.e * kk + u * std::fabs(t) * 2.0) * widen);
 }
 
 }  // namespace qubic::exact64

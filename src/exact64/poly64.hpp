@@ -69,56 +69,18 @@ class poly64 {
 
   // Forget the cached frame (after a change of coefficients).
   void reset() { have_ = false; }
+  const fpoly& frame(int e);
 
-  const fpoly& frame(int e) {
-    if (!have_ || e != fe_) {
-      f_ = make_frame(c, n, e);
-      fe_ = e;
-      have_ = true;
-    }
-    return f_;
-  }
-
-  int sign(const point& m) {
-    if (m.B == 0.0) return c[0].e == 0.0 ? (c[0].h > 0.0) - (c[0].h < 0.0) : 0;
-    const int fe = point_exponent(m);
-    const local L = localize(m, fe);
-    const taylor t = expand(frame(fe), L.Y);
-    return sign_at(t, L.lam);
-  }
-
+  int sign(const point& m);
   // The sign at m^2 (m != 0).
-  int sign_sq(const point& m) {
-    const int fe = point_exponent(m);
-    const local L = localize(m, fe);
-    const two S = two_prod(L.Y, L.Y);
-    const double r1 = S.lo + 2.0 * L.Y * L.lam;
-    const double mu = r1 + L.lam * L.lam;
-    const double mu_err = (u * std::fabs(r1) + u * std::fabs(mu)) * 1.01;
-    const taylor t = expand(frame(2 * fe), S.hi);
-    return sign_at(t, mu, mu_err);
-  }
+  int sign_sq(const point& m);
 
   // x normal and finite.  One expansion at Y (x in the frame of its
   // exponent) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
   // the Newton step's double Y1 stays in the binade within 8 units of Y, at
   // Y1's midpoints (offsets Y1 - Y -+ half gaps, exact): rho stays below
   // 2^-48.
-  around_result around(double x) {
-    const mant_exp me = split_exp(x);
-    const taylor t = expand(frame(me.e), me.m);
-    const half_gaps g0 = gaps(me.m, me.e);
-    around_result r{sign_at(t, -g0.below), sign_at(t, g0.above), 0.0, 0, 0};
-    const double Y1 = me.m - (t.s0 + t.c) / t.d1;
-    r.next = std::isfinite(Y1) ? Y1 * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
-    const double dY = Y1 - me.m;
-    if (std::fabs(Y1) >= 1.0 && std::fabs(Y1) < 2.0 && (Y1 > 0.0) == (me.m > 0.0) && std::fabs(dY) <= 0x1p-49) {
-      const half_gaps g1 = gaps(Y1, me.e);
-      r.next_lo = sign_at(t, dY - g1.below);
-      r.next_hi = sign_at(t, dY + g1.above);
-    }
-    return r;
-  }
+  around_result around(double x);
 
   // The same for a polynomial taken at m^2 (the resolvent), around a normal
   // v > 0.  In the frame of v's exponent a point is Y + lam and
@@ -126,32 +88,7 @@ class poly64 {
   // mu = (Y - Y0 + lam)(Y + Y0 + lam) + S0l: the first factor exact, the
   // second within 2^-51, the product and the sum rounded once each.  The
   // Newton step is taken in v (dG/dv = 2 v G'(v^2)).
-  around_result around_sq(double v) {
-    const mant_exp me = split_exp(v);
-    const double Y0 = me.m;
-    const two S = two_prod(Y0, Y0);
-    const taylor t = expand(frame(2 * me.e), S.hi);
-    auto at = [&](double dY, double lam) {
-      const double delta = dY + lam;
-      const double sigma = (2.0 * Y0 + dY) + lam;
-      const double pr = delta * sigma;
-      const double mu = pr + S.lo;
-      const double err = ((u * std::fabs(pr) + std::fabs(delta) * 0x1p-51) + u * std::fabs(mu)) * 1.01;
-      return sign_at(t, mu, err);
-    };
-    const half_gaps g0 = gaps(Y0, me.e);
-    around_result r{at(0.0, -g0.below), at(0.0, g0.above), 0.0, 0, 0};
-    const double g = t.s0 + (t.c + S.lo * t.d1);
-    const double Y1 = Y0 - g / (2.0 * Y0 * t.d1);
-    r.next = std::isfinite(Y1) ? Y1 * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
-    const double dY = Y1 - Y0;
-    if (Y1 >= 1.0 && Y1 < 2.0 && std::fabs(dY) <= 0x1p-49) {
-      const half_gaps g1 = gaps(Y1, me.e);
-      r.next_lo = at(dY, -g1.below);
-      r.next_hi = at(dY, g1.above);
-    }
-    return r;
-  }
+  around_result around_sq(double v);
 
  private:
   fpoly f_;

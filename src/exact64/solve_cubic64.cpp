@@ -120,13 +120,12 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   const int sd = s.disc();
   if (sd == 0) return multiple_roots(s, out);
   const guesses64 g = approx_cubic64(a, b, c, d, sd > 0);
-  poly64& P = s.P();
-  auto around_p = [&](double x) { return P.around(x); };
+  auto around_p = [&s](double x) { return s.P().around(x); };
   if (sd > 0) {
     // Three cells, ascending and distinct, each with a strict sign change of
     // p, hold an odd number of roots each; three roots in all: one each.
     refined r[3];
-    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], 3);
+    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], 8);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
       return;
@@ -139,7 +138,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     return;
   }
   // One real root r and the pair u +- iv.
-  const refined rr = refine(around_p, g.x[0], 3);
+  const refined rr = refine(around_p, g.x[0], 8);
   part re_root{rr.x, false};
   if (!rr.ok) {
     auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };
@@ -155,7 +154,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     const wdd& q0 = Q.c[0];
     if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);
   }
-  const refined ru = refine([&](double x) { return Q.around(x); }, u0, 4);
+  const refined ru = refine([&s](double x) { return s.Q().around(x); }, u0, 8);
   part u{ru.x, false};
   if (!ru.ok) {
     auto side = [&](std::int64_t j) { return -s.q(mid(j)); };
@@ -174,7 +173,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       if (ratio > 0.0) v0 = ldexp_wide(std::sqrt(ratio * ((e & 1) != 0 ? 2.0 : 1.0)), (e - (e & 1)) / 2);
     }
   }
-  const refined rv = refine([&](double x) { return s.G().around_sq(x); }, v0, 4);
+  const refined rv = refine([&s](double x) { return s.G().around_sq(x); }, v0, 8);
   part v{rv.x, false};
   if (!rv.ok) {
     auto side = [&](std::int64_t j) { return s.im_side(mid(j)); };

@@ -41,7 +41,7 @@ inline mant_exp split_exp(double x) {
   std::uint64_t b = std::bit_cast<std::uint64_t>(x);
   int bias = static_cast<int>((b >> 52) & 0x7FF);
   int shift = 0;
-  if (bias == 0) {
+  if (bias == 0) [[unlikely]] {
     if (x == 0.0) return {0.0, 0};
     b = std::bit_cast<std::uint64_t>(x * 0x1p64);  // exact: subnormal times 2^64 is normal
     bias = static_cast<int>((b >> 52) & 0x7FF);
@@ -52,7 +52,29 @@ inline mant_exp split_exp(double x) {
 }
 
 // The exponent of x != 0 (floor(log2 |x|)).
-inline int exponent(double x) { return split_exp(x).e; }
+inline int exponent(double x) {
+  const int bias = static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF);
+  if (bias != 0) [[likely]] return bias - 1023;
+  return split_exp(x).e;
+}
+
+// x = M 2^e with M an integer, |M| < 2^53 (M = 0 for x = 0): the 53-bit
+// integer mantissa of a normal double read from its bits.
+struct int_mant {
+  std::int64_t M;
+  int e;
+};
+
+inline int_mant split_int(double x) {
+  const std::uint64_t b = std::bit_cast<std::uint64_t>(x);
+  const int bias = static_cast<int>((b >> 52) & 0x7FF);
+  if (bias != 0) [[likely]] {
+    const std::int64_t m = static_cast<std::int64_t>((b & 0xFFFFFFFFFFFFFull) | 0x10000000000000ull);
+    return {(b >> 63) != 0 ? -m : m, bias - 1075};
+  }
+  const mant_exp me = split_exp(x);
+  return {static_cast<std::int64_t>(me.m * 0x1p52), me.e - 52};
+}
 
 inline double pow2(int n) {
   if (n >= -1022) {
