@@ -80,8 +80,8 @@ void quad_roots(double b, double c, double d, wide_d* r1, wide_d* r2, wide_d* re
       *r1 = {q / B.m, h - B.e};
       *r2 = {D.m / q, D.e - h};
     }
-  } else {
-    *r1 = *r2 = {0.0, 0};
+  } else {  // nearly a double root (or a pair): both start at the real part
+    *r1 = *r2 = {-0.5 * C.m / B.m, static_cast<long>(C.e) - B.e};
   }
   *re = {-0.5 * C.m / B.m, static_cast<long>(C.e) - B.e};
   *im = {std::sqrt(std::max(-disc, 0.0)) / (2.0 * std::fabs(B.m)), h - B.e};
@@ -151,12 +151,26 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
     if (nsmall == 1) {  // the roots multiply to -d/a
       const double o = y[(small + 1) % 3] * y[(small + 2) % 3];
       g.x[small] = to_double({negD.m / o, negD.e - 2 * k});
-    } else if (nsmall == 2) {  // b x^2 + c x + d = 0 holds near the two small roots
-      wide_d r1{}, r2{}, re{}, im{};
-      quad_roots(b, c, d, &r1, &r2, &re, &im);
+    } else if (nsmall == 2) {
+      // The large root L deflated out: y^2 + (Bs + L) y - Ds/L holds the two
+      // small ones, polished by Newton on the whole cubic; where Ds
+      // underflowed, the truncation b x^2 + c x + d = 0 with its own exponents.
+      const int big = std::fabs(y[0]) >= 0x1p-12 ? 0 : (std::fabs(y[1]) >= 0x1p-12 ? 1 : 2);
+      const double L = y[big], beta = Bs + L, gam = -Ds / L;
+      const double dq = beta * beta - 4.0 * gam;
       int n = 0;
-      for (int i = 0; i < 3; ++i) {
-        if (std::fabs(y[i]) < 0x1p-12) g.x[i] = to_double(n++ == 0 ? r1 : r2);
+      if (gam != 0.0) {
+        const double t = -0.5 * (beta + std::copysign(std::sqrt(std::max(dq, 0.0)), beta));
+        const double z[2] = {t, t != 0.0 ? gam / t : 0.0};
+        for (int i = 0; i < 3; ++i) {
+          if (i != big) g.x[i] = ldexp_wide(newton_monic(Bs, Cs, Ds, z[n++]), k);
+        }
+      } else {
+        wide_d r1{}, r2{}, re{}, im{};
+        quad_roots(b, c, d, &r1, &r2, &re, &im);
+        for (int i = 0; i < 3; ++i) {
+          if (i != big) g.x[i] = to_double(n++ == 0 ? r1 : r2);
+        }
       }
     }
     std::sort(g.x, g.x + 3);
