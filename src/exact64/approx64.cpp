@@ -52,6 +52,43 @@ double newton_monic(double B, double C, double D, double y) {
   return y;
 }
 
+// Two roots of y^3 + B y^2 + C y + D close together lie on either side of
+// the critical point y_c between them (a root of 3y^2 + 2By + C, the one
+// nearer the pair): p(y_c + t) ~ p(y_c) + (3 y_c + B) t^2 gives
+// t = +-sqrt(-p(y_c) / (3 y_c + B)); each start is then polished by Newton's
+// method on its own side, where it cannot jump across to the other root.
+// y[] holds the closed form's three roots; the two nearest each other are
+// replaced.
+void near_double(double B, double C, double D, double* y) {
+  int i0 = 0, i1 = 1;
+  double best = std::fabs(y[0] - y[1]);
+  if (std::fabs(y[0] - y[2]) < best) { i1 = 2; best = std::fabs(y[0] - y[2]); }
+  if (std::fabs(y[1] - y[2]) < best) { i0 = 1; i1 = 2; }
+  const double dq = B * B - 3.0 * C;
+  const double size = std::max(std::fabs(y[i0]), std::fabs(y[i1]));
+  if (!(dq >= 0.0) || !(std::fabs(y[i0] - y[i1]) <= 0x1p-6 * size)) {  // no close pair after all
+    for (int i = 0; i < 3; ++i) y[i] = newton_monic(B, C, D, y[i]);
+    return;
+  }
+  const double t = -(B + std::copysign(std::sqrt(dq), B));  // 3 y_c for one critical point
+  const double c1 = t / 3.0, c2 = t != 0.0 ? C / t : 0.0;   // the two critical points
+  const double mid = 0.5 * (y[i0] + y[i1]);
+  const double yc = std::fabs(c1 - mid) <= std::fabs(c2 - mid) ? c1 : c2;
+  const double pc = ((yc + B) * yc + C) * yc + D;
+  const double h = 3.0 * yc + B;
+  const double tt = h != 0.0 ? -pc / h : -1.0;
+  if (tt > 0.0) {
+    const double dt = std::sqrt(tt);
+    const double lo = newton_monic(B, C, D, yc - dt), hi = newton_monic(B, C, D, yc + dt);
+    y[i0] = lo;
+    y[i1] = hi;
+  } else {
+    y[i0] = y[i1] = yc;  // no sign change measured in double: let the filters decide
+  }
+  const int other = 3 - i0 - i1;
+  y[other] = newton_monic(B, C, D, y[other]);
+}
+
 struct wide_d {
   double m;
   long e;
@@ -144,9 +181,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
     // Away from a near-double root (the cosine's argument well inside
     // (-1, 1)) the formula is good to a few units of 2^-52 on roots of order
     // one; closer, Newton's method in double on the scaled cubic.
-    if (!(std::fabs(cosarg) < 1.0 - 0x1p-10)) {
-      for (int i = 0; i < 3; ++i) y[i] = newton_monic(Bs, Cs, Ds, y[i]);
-    }
+    if (!(std::fabs(cosarg) < 1.0 - 0x1p-10)) near_double(Bs, Cs, Ds, y);
     for (int i = 0; i < 3; ++i) g.x[i] = ldexp_wide(y[i], k);
     if (nsmall == 1) {  // the roots multiply to -d/a
       const double o = y[(small + 1) % 3] * y[(small + 2) % 3];
@@ -190,8 +225,19 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   g.re = ldexp_wide(us, k);
   g.im = ldexp_wide(vs, k);
   const double pair = std::sqrt(us * us + vs * vs);
-  if (std::fabs(yr) < 0x1p-12 * pair) {  // a small real root: -d/a over |pair|^2
-    g.x[0] = g.x[1] = g.x[2] = to_double({negD.m / (pair * pair), negD.e - 2 * k});
+  if (std::fabs(yr) < 0x1p-12) {
+    // A small real root: Cardano's value is good only to 2^-52 absolutely,
+    // which also spoils gamma = -D/r.  For x far below the pair, c x + d ~ 0
+    // gives r = -d/c, and a x^2 + b x + c ~ 0 the pair (separate exponents).
+    const mant_exp Cm = split_exp(c), Dm = split_exp(d);
+    if (Cm.m != 0.0) g.x[0] = g.x[1] = g.x[2] = to_double({-Dm.m / Cm.m, static_cast<long>(Dm.e) - Cm.e});
+    wide_d r1{}, r2{}, re{}, im{};
+    quad_roots(a, b, c, &r1, &r2, &re, &im);
+    g.re = to_double(re);
+    g.im = to_double(im);
+    g.re_small = true;
+    if (g.im == 0.0) g.im_small = true;
+    return g;
   } else if (pair < 0x1p-12 * std::fabs(yr)) {  // a small pair: the truncation b x^2 + c x + d
     wide_d r1{}, r2{}, re{}, im{};
     quad_roots(b, c, d, &r1, &r2, &re, &im);
