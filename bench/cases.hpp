@@ -12,11 +12,13 @@
 namespace qubic::bench {
 
 // Kinds of cubics, as in the reference input of the throughput script.
+// sixty_decades: each coefficient 10^x, x uniform in [-30, 30], of random
+// sign (nothing rescales them: the magnitudes spread over 60 decades).
 // near_multiple: roots r, r (1 + e) and either r (1 + e') (near a triple
 // root) or an unrelated root, with |e|, |e'| in 1e-7 .. 1e-2: rounding the
 // coefficients to float leaves two or three roots within about 2^-12 of each
 // other, or a complex pair with a tiny imaginary part.
-enum class kind { three_real, complex_pair, random_coefficients, near_multiple };
+enum class kind { three_real, complex_pair, random_coefficients, near_multiple, sixty_decades };
 
 // 4096 monic-free cubics of one kind, coefficients over several decades;
 // coeffs(k) is the coefficient of x^k.  Seeded by the kind.
@@ -25,6 +27,16 @@ inline std::vector<coeffs> cubics(kind k) {
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   std::uniform_real_distribution<double> decade(-3.0, 3.0);
   std::vector<coeffs> out(4096);
+  if (k == kind::sixty_decades) {
+    std::uniform_real_distribution<double> wide(-30.0, 30.0);
+    for (coeffs& c : out) {
+      for (int j = 3; j >= 0; --j) {
+        const double m = std::pow(10.0, wide(g));
+        c(j) = static_cast<float>(unit(g) < 0 ? -m : m);
+      }
+    }
+    return out;
+  }
   for (coeffs& c : out) {
     const double a = std::pow(10.0, decade(g)) * (unit(g) < 0 ? -1.0 : 1.0);
     double b2 = 0;

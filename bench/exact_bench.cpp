@@ -20,11 +20,14 @@
 #include <qubic/qubic.hpp>
 
 #include "cases.hpp"
+#include "timing.hpp"
 #include "exact/stats.hpp"
 
 namespace {
 
+using qubic::bench::cpu_ns;
 using qubic::bench::kind;
+using qubic::bench::median;
 
 void BM_exact(benchmark::State& state, kind k) {
   const std::vector<qubic::coeffs> c = qubic::bench::cubics(k);
@@ -58,17 +61,6 @@ void BM_qubic(benchmark::State& state, kind k) {
     benchmark::DoNotOptimize(rr);
     benchmark::DoNotOptimize(fl);
   }
-}
-
-double cpu_ns() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
 }
 
 // Each cubic timed on its own by both solvers in turn (so that a change in

@@ -1,6 +1,6 @@
 // Helpers shared by the fuzz targets: a check that aborts (libFuzzer then
-// keeps the input), bit patterns, and binary32 patterns and coefficients
-// read from input bytes.  It brings the library header and the standard
+// keeps the input), bit patterns, and binary32 and binary64 patterns and
+// coefficients read from input bytes.  It brings the library header and the standard
 // headers the targets use.
 #ifndef QUBIC_FUZZ_FUZZ_HPP
 #define QUBIC_FUZZ_FUZZ_HPP
@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string_view>
 
+#include <qubic/exact.hpp>
 #include <qubic/qubic.hpp>
 
 namespace qubic::fuzz {
@@ -20,6 +21,7 @@ namespace qubic::fuzz {
 inline void check(bool ok) { if (!ok) std::abort(); }
 
 inline std::uint32_t bits(float x) { return std::bit_cast<std::uint32_t>(x); }
+inline std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 // The binary32 pattern in p[0..3], little-endian.
 inline float load_le(const std::uint8_t* p) {
@@ -37,9 +39,25 @@ inline qubic::coeffs load_coeffs(const std::uint8_t* data, std::size_t size) {
   return a;
 }
 
-// A quiet NaN with a payload that no computation produces: outputs that must
-// stay untouched are prefilled with it.
+// Four binary64 patterns a3, a2, a1, a0 (highest power first), each
+// little-endian, from the first 32 bytes; a shorter input is padded with
+// zero bytes.
+inline qubic::coeffs_double load_coeffs_double(const std::uint8_t* data, std::size_t size) {
+  std::uint8_t raw[32] = {};
+  std::memcpy(raw, data, std::min(size, sizeof raw));
+  qubic::coeffs_double a;
+  for (int k = 0; k < 4; ++k) {
+    std::uint64_t u = 0;
+    for (int b = 7; b >= 0; --b) u = u << 8 | raw[8 * k + b];
+    a(3 - k) = std::bit_cast<double>(u);
+  }
+  return a;
+}
+
+// Quiet NaNs with a payload that no computation produces: outputs that must
+// stay untouched are prefilled with them.
 inline constexpr std::uint32_t fill = 0x7FE5A5A5u;
+inline constexpr std::uint64_t fill64 = 0x7FFA5A5A5A5A5A5Au;
 
 }  // namespace qubic::fuzz
 

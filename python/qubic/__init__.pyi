@@ -1,24 +1,28 @@
 # Type stubs for qubic (the package and its compiled core).
-from typing import Final, NamedTuple, Tuple
+from typing import Final, NamedTuple, Optional, Tuple
 
 import numpy as np
 import numpy.typing as npt
+from _typeshed import ReadableBuffer  # any bytes-like object (stubs only)
 
-FOUND: Final[int]          # 1: found and usable
+__version__: Final[str]
+
+# The flag codes; flag_meaning(code, exact) gives each engine's words.
+FOUND: Final[int]          # 1: found and usable (exact engine: correctly rounded)
 ALL_ROOTS: Final[int]      # 0: the polynomial is identically zero
 NO_ROOT: Final[int]        # -1: leading coefficient zero, fewer than three roots
-REFUSED: Final[int]        # -2: a coefficient is infinite, NaN or subnormal
+REFUSED: Final[int]        # -2: a coefficient is infinite, NaN or subnormal (exact engine: infinite or NaN)
 UNUSABLE: Final[int]       # -3: computed, but infinite, subnormal or zero by underflow
-DEGRADED: Final[int]       # -4: usable, but the deflation by it was degraded
-UNCLEAN: Final[int]        # -5: do not trust
-NOT_COMPUTED: Final[int]   # -6: not computed
+DEGRADED: Final[int]       # -4: usable, but the deflation by it was degraded (the solver only)
+UNCLEAN: Final[int]        # -5: do not trust (the solver only)
+NOT_COMPUTED: Final[int]   # -6: not computed (the solver only)
 
 class Solution(NamedTuple):
     roots: npt.NDArray[np.complex64]   # (..., 3)
     flags: npt.NDArray[np.int32]       # (..., 3)
     solved: npt.NDArray[np.bool_]      # (...)
 
-def solve(*coeffs: npt.ArrayLike, exact: bool = ..., threads: int | None = ...) -> Solution: ...
+def solve(*coeffs: npt.ArrayLike, exact: bool = ..., threads: Optional[int] = ...) -> Solution: ...
 
 class RecordError(ValueError):
     results6: bytes
@@ -26,6 +30,6 @@ class RecordError(ValueError):
     line: int
     def __init__(self, message: str, results6: bytes, stdout: bytes, line: int) -> None: ...
 
-def run_batch(test6: bytes, *, exact: bool = ..., first_line: int = ...) -> Tuple[bytes, bytes]: ...
+def run_batch(test6: ReadableBuffer, *, exact: bool = ..., first_line: int = ...) -> Tuple[bytes, bytes]: ...
 
-def flag_meaning(code: int) -> str: ...
+def flag_meaning(code: int, exact: bool = ...) -> str: ...

@@ -4,14 +4,15 @@ import os
 
 import dask.array as da
 import distributed
+import numpy.typing as npt
 
 from . import Solution
 
-def solve(*coeffs: da.Array, exact: bool = ...) -> Solution: ...
+def solve(*coeffs: Union[da.Array, npt.ArrayLike], exact: bool = ...) -> Solution: ...
 
 def run_batch(client: distributed.Client,
-              test6: Union[str, os.PathLike],
-              results6: Union[str, os.PathLike, BinaryIO],
-              stdout: Union[str, os.PathLike, BinaryIO],
+              test6: Union[str, bytes, os.PathLike],
+              results6: Union[str, bytes, os.PathLike, BinaryIO],
+              stdout: Union[str, bytes, os.PathLike, BinaryIO],
               *, block_size: int = ..., exact: bool = ...,
               in_flight: Optional[int] = ...) -> None: ...

@@ -1,4 +1,6 @@
 # qubic.run_batch against the batch program on the same bytes.
+import array
+
 import pytest
 
 import qubic
@@ -30,3 +32,9 @@ def test_bad_record_raises_the_programs_message(tmp_path):
         qubic.run_batch(test6)
     assert (status, e.value.results6, e.value.stdout, e.value.line) == (1, results6, stdout, 3)
     assert (str(e.value) + "\n").encode() == stderr
+
+
+@pytest.mark.parametrize("bytes_like", [bytearray, memoryview, lambda b: array.array("b", b)])
+def test_batch_takes_bytes_like(bytes_like):
+    test6 = (SOURCE / "examples" / "test6").read_bytes()
+    assert qubic.run_batch(bytes_like(test6)) == qubic.run_batch(test6)

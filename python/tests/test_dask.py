@@ -1,5 +1,9 @@
 # qubic.dask on a LocalCluster of 2 worker processes on the loopback interface:
-# chunked solves against qubic.solve, the batch job against the program.
+# chunked solves against qubic.solve, the batch job against the program, and
+# the batch job's outputs when it is refused or ends early.
+import io
+import os
+import signal
 import subprocess
 import sys
 
@@ -27,10 +31,17 @@ def test_chunked_solve_is_qubic_solve(client):
     # Mixed dtypes: each argument rounded once on its own (2^60 + 2^36 + 1
     # becomes 2^60 + 2^37; through float64 first it would become 2^60).
     mixed = (np.float32(1), np.full(100, 2**60 + 2**36 + 1), np.linspace(-1, 1, 100, dtype=np.float32), np.float32(-1))
+    # Python ints: in a list (which numpy would make float64), beyond the
+    # range, in an object array chunk by chunk.
+    ints = (1, [2**63 + 2**39 + 1, 2**200, -2**2000, 1.5], 0, -1)
+    objects = np.array([[1, 2**63 + 2**39 + 1, 2**200, 1.5]] * 10, dtype=object)
     for args, parts in [((c,), (da.from_array(c, chunks=(7, 30, 2)),)),  # the last axis is joined again
                         ((c,), tuple(da.from_array(c[..., k], chunks=(20, 40)) for k in range(4))),
-                        (mixed, tuple(da.from_array(np.asarray(x)) for x in mixed))]:
+                        (mixed, tuple(da.from_array(np.asarray(x)) for x in mixed)),
+                        (ints, ints), ((objects,), (da.from_array(objects, chunks=(3, 4)),))]:
         assert same(dask.compute(*qubic.dask.solve(*parts)), qubic.solve(*args))
+    with pytest.raises(TypeError, match="exact"):
+        qubic.dask.solve(c, exact="no")
 
 
 # (why, test6 or None for the throughput benchmark's reference input, block size).
@@ -56,4 +67,97 @@ def test_batch_matches_the_program(client, tmp_path, why, text, block):
     except qubic.RecordError as e:
         message = (str(e) + "\n").encode()
     assert (message, (tmp_path / "r").read_bytes(), (tmp_path / "o").read_bytes()) == (stderr, results6, stdout)
-    assert (status == 1) == ("bad" in why)
+    assert (status == 1) == ("bad" in why) and not list(tmp_path.glob(".*"))  # no temporary left behind
+
+
+def files(folder):
+    """Every file under folder (links followed) with its bytes."""
+    return {str(p.relative_to(folder)): p.read_bytes() for p in sorted(folder.rglob("*")) if p.is_file()}
+
+
+def alias(folder, name, target, hard=False):
+    (os.link if hard else os.symlink)(target, folder / name)
+    return name
+
+
+class Stdout(io.BytesIO):
+    """A standard output that, at its second write, raises `then` (an
+    exception) or calls it."""
+
+    def __init__(self, then):
+        super().__init__()
+        self.then, self.writes = then, 0
+
+    def write(self, b):
+        self.writes += 1
+        if self.writes == 2:
+            if isinstance(self.then, BaseException):
+                raise self.then
+            self.then()
+        return super().write(b)
+
+
+# Runs refused, or ended early by something other than a bad record: (why,
+# the arguments test6, results6, stdout and the keywords, made in a folder
+# that holds the input t, an old results6 r and a folder d; the error and
+# what its message says).  The files must stay as they were, with no
+# temporary left behind, and an in-memory output empty until it is written.
+UNTOUCHED = [
+    ("results6 names test6", lambda f: ("t", "t", "o"), ValueError, "test6 't' and results6 't' are the same"),
+    ("results6 a symbolic link to test6", lambda f: ("t", alias(f, "l", "t"), "o"), ValueError, "test6 .* results6 'l'"),
+    ("stdout names test6", lambda f: ("t", "r", "t"), ValueError, "test6 't' and stdout 't'"),
+    ("stdout a hard link to test6", lambda f: ("t", "r", alias(f, "h", "t", hard=True)), ValueError, "test6 .* stdout 'h'"),
+    ("results6 test6's descriptor in /proc", lambda f: ("t", f"/proc/self/fd/{os.open('t', os.O_RDONLY)}", "o"),
+     ValueError, "test6 .* results6 '/proc/self/fd/"),
+    ("stdout a file object on test6", lambda f: ("t", "r", open("t", "ab")), ValueError, "test6 .* stdout <"),
+    ("results6 and stdout one new name", lambda f: ("t", "n", "./n"), ValueError, "results6 'n' and stdout './n'"),
+    ("results6 and stdout one new name, by a linked folder", lambda f: ("t", "d/n", alias(f, "e", "d") + "/n"),
+     ValueError, "results6 'd/n' and stdout 'e/n'"),
+    ("results6 and stdout one in-memory file", lambda f: (lambda b: ("t", b, b))(io.BytesIO()), ValueError,
+     "results6 <.* and stdout <"),
+    ("no block in flight", lambda f: ("t", "r", "o", dict(in_flight=0)), ValueError, "in_flight"),
+    ("fewer than none in flight", lambda f: ("t", "r", "o", dict(in_flight=-1)), ValueError, "in_flight"),
+    ("a float in flight", lambda f: ("t", "r", "o", dict(in_flight=1.5)), TypeError, "in_flight"),
+    ("a bool in flight", lambda f: ("t", "r", "o", dict(in_flight=True)), TypeError, "in_flight"),
+    ("blocks too small", lambda f: ("t", "r", "o", dict(block_size=100)), ValueError, "block_size"),
+    ("a float block size", lambda f: ("t", "r", "o", dict(block_size=4096.0)), TypeError, "block_size"),
+    ("a truthy string for exact", lambda f: ("t", "r", "o", dict(exact="no")), TypeError, "exact"),
+    ("stdout fails at the second block", lambda f: ("t", "r", Stdout(OSError(28, "No space left on device"))),
+     OSError, "No space"),
+    ("Ctrl-C at the second block", lambda f: ("t", "r", Stdout(KeyboardInterrupt())), KeyboardInterrupt, ""),
+]
+
+
+@pytest.mark.parametrize("why,make,error,says", UNTOUCHED, ids=[u[0] for u in UNTOUCHED])
+def test_files_stay_as_they_were(client, tmp_path, monkeypatch, why, make, error, says):
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "t").write_text("\n".join([GOOD] * 300))
+    (tmp_path / "r").write_bytes(b"old results")
+    (tmp_path / "d").mkdir()
+    made = make(tmp_path)
+    *args, kwargs = made if isinstance(made[-1], dict) else (*made, {})
+    before = files(tmp_path)
+    with pytest.raises(error, match=says):
+        qubic.dask.run_batch(client, *args, **{"block_size": 4096, "in_flight": 2, **kwargs})
+    assert files(tmp_path) == before
+    assert all(a.getvalue() == b"" for a in args if isinstance(a, io.BytesIO) and not isinstance(a, Stdout))
+
+
+def test_dev_null_takes_both_outputs(client, tmp_path):
+    (tmp_path / "t").write_text(GOOD)
+    assert qubic.dask.run_batch(client, tmp_path / "t", os.devnull, os.devnull) is None
+    assert [p.name for p in tmp_path.iterdir()] == ["t"]
+
+
+def test_a_killed_worker_costs_no_output(client, tmp_path):
+    # SIGKILL to one worker while both hold blocks: they run again elsewhere,
+    # and the outputs are the program's all the same.
+    test6 = "\n".join([GOOD] * 50000).encode()
+    status, results6, stdout, stderr = run_program(test6, tmp_path)
+    victim = next(iter(client.run(os.getpid).values()))
+    out = Stdout(lambda: os.kill(victim, signal.SIGKILL))
+    try:
+        qubic.dask.run_batch(client, tmp_path / "run" / "test6", tmp_path / "r", out, block_size=1 << 16, in_flight=4)
+    finally:
+        client.wait_for_workers(2, timeout=120)
+    assert ((tmp_path / "r").read_bytes(), out.getvalue(), out.writes > 2) == (results6, stdout, True)

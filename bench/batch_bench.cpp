@@ -1,0 +1,182 @@
+// The batch path (qubic::solve_exact_batch) beside GSL's closed-form
+// complex cubic, gsl_poly_complex_solve_cubic, called per cubic on the same
+// cubics, and beside the scalar exact engine (solve_exact per cubic).  GSL
+// serves only as a yardstick of speed: it computes in double and its roots,
+// rounded to float, are often not the correctly rounded ones.
+//
+// Families (cases.hpp): uniform (kind::random_coefficients) and
+// sixty_decades, 4096 seeded cubics each, held as the Python module hands
+// them over: rows a3, a2, a1, a0 of floats; every solver writes roots
+// (complex<float>, 3 per cubic) and flags (GSL: roots only).
+//
+//  * BM_batch, BM_gsl, BM_scalar: time per cubic (the counter per_cubic).
+//  * BM_side_by_side: the three in turn, eight passes over the family
+//    each, 15 rounds; medians of the rounds' thread CPU time per cubic and
+//    their ratios to GSL.  The ratio is the figure to compare: the machine's
+//    load hits the three alike.  bench/batch_callgrind.sh counts the
+//    instructions of these passes.
+//  * BM_target: the batch path on each vector target this processor runs.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <complex>
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#ifdef QUBIC_HAVE_GSL
+#include <gsl/gsl_complex.h>
+#include <gsl/gsl_poly.h>
+#endif
+
+#include <qubic/batch.hpp>
+#include <qubic/exact.hpp>
+
+#include "batch/dispatch.hpp"
+#include "cases.hpp"
+#include "timing.hpp"
+
+namespace {
+
+using qubic::bench::cpu_ns;
+using qubic::bench::kind;
+using qubic::bench::median;
+
+struct data {
+  std::vector<float> c;  // rows a3, a2, a1, a0
+  std::vector<std::complex<float>> roots;
+  std::vector<std::int32_t> flags;
+  std::vector<char> solved;  // bool
+  std::size_t n() const { return c.size() / 4; }
+};
+
+data make(kind k) {
+  const std::vector<qubic::coeffs> cs = qubic::bench::cubics(k);
+  data x;
+  for (const qubic::coeffs& c : cs) x.c.insert(x.c.end(), {c(3), c(2), c(1), c(0)});
+  x.roots.resize(3 * cs.size());
+  x.flags.resize(3 * cs.size());
+  x.solved.resize(cs.size());
+  return x;
+}
+
+// One pass of each solver over the family (not inlined, so that callgrind
+// can count each alone).
+[[gnu::noinline]] void pass_batch(data& x) {
+  qubic::solve_exact_batch({x.c.data(), x.n()}, x.roots.data(), x.flags.data(), reinterpret_cast<bool*>(x.solved.data()));
+}
+
+[[gnu::noinline]] void pass_scalar(data& x) {
+  for (std::size_t i = 0; i < x.n(); ++i) {
+    const float* a = &x.c[4 * i];
+    const qubic::solution s = qubic::solve_exact(a[0], a[1], a[2], a[3]);
+    for (int k = 0; k < 3; ++k) {
+      x.roots[3 * i + k] = s.root[k];
+      x.flags[3 * i + k] = s.flag[k];
+    }
+    x.solved[i] = s.solved();
+  }
+}
+
+#ifdef QUBIC_HAVE_GSL
+// GSL solves the monic cubic x^3 + A x^2 + B x + C in double.
+[[gnu::noinline]] void pass_gsl(data& x) {
+  for (std::size_t i = 0; i < x.n(); ++i) {
+    const float* c = &x.c[4 * i];
+    const double a = c[0];
+    gsl_complex z[3];
+    gsl_poly_complex_solve_cubic(c[1] / a, c[2] / a, c[3] / a, &z[0], &z[1], &z[2]);
+    for (int k = 0; k < 3; ++k) {
+      x.roots[3 * i + k] = {static_cast<float>(GSL_REAL(z[k])), static_cast<float>(GSL_IMAG(z[k]))};
+    }
+  }
+}
+#endif
+
+void per_cubic(benchmark::State& state, const data& x) {
+  state.counters["per_cubic"] = benchmark::Counter(static_cast<double>(x.n()),
+                                                   benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
+}
+
+void run(benchmark::State& state, kind k, void (*pass)(data&)) {
+  data x = make(k);
+  for (auto _ : state) {
+    pass(x);
+    benchmark::DoNotOptimize(x.roots.data());
+    benchmark::ClobberMemory();
+  }
+  per_cubic(state, x);
+}
+
+void BM_batch(benchmark::State& state, kind k) { run(state, k, pass_batch); }
+void BM_scalar(benchmark::State& state, kind k) { run(state, k, pass_scalar); }
+#ifdef QUBIC_HAVE_GSL
+void BM_gsl(benchmark::State& state, kind k) { run(state, k, pass_gsl); }
+#endif
+
+void BM_side_by_side(benchmark::State& state, kind k) {
+  data x = make(k);
+  std::vector<double> batch, scalar, gsl;
+  // Eight passes per timing (32768 cubics, about a millisecond), so that
+  // a unit's warm-up after the others ran weighs little.
+  constexpr int passes = 8;
+  auto timed = [&](void (*pass)(data&), std::vector<double>& into) {
+    const double t0 = cpu_ns();
+    for (int p = 0; p < passes; ++p) {
+      pass(x);
+      benchmark::ClobberMemory();
+    }
+    into.push_back((cpu_ns() - t0) / static_cast<double>(passes * x.n()));
+  };
+  for (auto _ : state) {
+    timed(pass_batch, batch);
+    timed(pass_scalar, scalar);
+#ifdef QUBIC_HAVE_GSL
+    timed(pass_gsl, gsl);
+#endif
+  }
+  state.counters["batch_ns"] = median(batch);
+  state.counters["scalar_ns"] = median(scalar);
+#ifdef QUBIC_HAVE_GSL
+  state.counters["gsl_ns"] = median(gsl);
+  state.counters["batch/gsl"] = median(batch) / median(gsl);
+  state.counters["scalar/gsl"] = median(scalar) / median(gsl);
+#endif
+}
+
+void BM_target(benchmark::State& state, std::int64_t target, kind k) {
+  data x = make(k);
+  qubic::batch::force_target(target);
+  for (auto _ : state) {
+    pass_batch(x);
+    benchmark::DoNotOptimize(x.roots.data());
+    benchmark::ClobberMemory();
+  }
+  qubic::batch::force_target(0);
+  per_cubic(state, x);
+}
+
+#define QUBIC_FAMILIES(BM, ...)                                          \
+  BENCHMARK_CAPTURE(BM, uniform, kind::random_coefficients) __VA_ARGS__; \
+  BENCHMARK_CAPTURE(BM, sixty_decades, kind::sixty_decades) __VA_ARGS__
+
+QUBIC_FAMILIES(BM_batch);
+#ifdef QUBIC_HAVE_GSL
+QUBIC_FAMILIES(BM_gsl);
+#endif
+QUBIC_FAMILIES(BM_scalar);
+QUBIC_FAMILIES(BM_side_by_side, ->Iterations(15));
+
+// BM_target/<target>/<family>, registered at start-up for the targets found.
+const bool registered = [] {
+  for (const std::int64_t t : qubic::batch::targets()) {
+    const std::string name = std::string("BM_target/") + qubic::batch::target_name(t);
+    benchmark::RegisterBenchmark((name + "/uniform").c_str(), BM_target, t, kind::random_coefficients);
+    benchmark::RegisterBenchmark((name + "/sixty_decades").c_str(), BM_target, t, kind::sixty_decades);
+  }
+  return true;
+}();
+
+}  // namespace
