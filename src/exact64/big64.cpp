@@ -181,12 +181,12 @@ big_cubic64::big_cubic64(double a, double b, double c, double d) {
   d_.set(d);
 }
 
-int big_cubic64::poly_sign(const dyadic* c, int n, const point& m) {
+int big_cubic64::poly_sign(const dyadic* const* c, int n, const point& m) {
   m_.set(m);
-  acc_.copy(c[n]);
+  acc_.copy(*c[n]);
   for (int k = n - 1; k >= 0; --k) {
     mul(acc_, acc_, m_);
-    add(acc_, acc_, c[k]);
+    add(acc_, acc_, *c[k]);
   }
   return acc_.sign();
 }
@@ -229,14 +229,8 @@ wdd big_cubic64::disc_value() {
 }
 
 int big_cubic64::p_sign(const point& m) {
-  const dyadic* c[4] = {&d_, &c_, &b_, &a_};
-  m_.set(m);
-  acc_.copy(*c[3]);
-  for (int k = 2; k >= 0; --k) {
-    mul(acc_, acc_, m_);
-    add(acc_, acc_, *c[k]);
-  }
-  return acc_.sign();
+  const dyadic* const c[4] = {&d_, &c_, &b_, &a_};
+  return poly_sign(c, 3, m);
 }
 
 int big_cubic64::dp_sign(const point& m) {  // 3a m^2 + 2b m + c
@@ -263,7 +257,8 @@ int big_cubic64::q_sign(const point& m) {
     have_q_ = true;
     need_q();
   }
-  return poly_sign(q_, 3, m);
+  const dyadic* const c[4] = {&q_[0], &q_[1], &q_[2], &q_[3]};
+  return poly_sign(c, 3, m);
 }
 
 void big_cubic64::need_q() {

@@ -71,7 +71,7 @@ class big_cubic64 {
   void need_disc();
   void need_rational();
   void need_q();
-  int poly_sign(const dyadic* c, int n, const point& m);
+  int poly_sign(const dyadic* const* c, int n, const point& m);
 
   dyadic a_, b_, c_, d_;
   dyadic disc_, t_, w_, m_, acc_;
