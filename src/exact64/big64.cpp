@@ -1,8 +1,7 @@
 // big64: exact signs and values with GMP integers (big64.hpp).
 //
-// Worked example (Exact64Big.Dyadic): 0.75 is 3 * 2^-2 (trailing zeros of
-// the mantissa are dropped, so that products stay short), and 0.75 + 2^-60
-// is (3 * 2^58 + 1) 2^-60.
+// Worked example (Exact64Blocks.RatioRoundsLikeDivision): round_ratio of
+// 2^-1074 and 2 is the tie 2^-1075, which goes to the even +0, lost.
 #include "exact64/big64.hpp"
 
 #include <cmath>

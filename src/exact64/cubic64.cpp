@@ -1,6 +1,6 @@
 // cubic64: the levels of the exact oracles of a double cubic (cubic64.hpp).
 //
-// Worked example (Exact64Named, "(x - 1)(x - 2)(x - 3)"): the five terms of
+// Worked example (Exact64Blocks.WorkedExamples, "(x - 1)(x - 2)(x - 3)"): the five terms of
 // the discriminant are -3564, -3456, 4356, -5324, -972 on the wide filter's
 // scale; their sum 4 exceeds the bound 2^-49 * 17672, so disc() = +1 there.
 #include "exact64/cubic64.hpp"

@@ -7,7 +7,7 @@
 // sum is taken there exactly (below 2^126) and only its rounding to 106 bits
 // errs.  Otherwise the smaller product is at most 2^-8 of the larger (|k| <=
 // 32), nothing cancels, and the wdd sum errs by at most 3 u^2 of the larger.
-// Worked example (Exact64Dot2.Cancellation): (1 + 2^-52)^2 - (1 + 2^-51) is
+// Worked example (Exact64Blocks.Dot2IsExactUnderCancellation): (1 + 2^-52)^2 - (1 + 2^-51) is
 // exactly 2^-104, which dot2(1 + 2^-52, 1 + 2^-52, 1, 1 + 2^-51, 1, -1)
 // returns with error 0.
 #ifndef QUBIC_EXACT64_DOT2_HPP

@@ -23,9 +23,9 @@
 // so |V| beyond that bound (widened for its own rounding) decides; else 0
 // (undecided, never "zero").
 //
-// Worked example (Exact64Frame.WorkedExample): F = Z^3 - 2 at Y = 1.25:
-// s0 + c = -0.046875 exactly, so the sign is -1; at Y = 1.25 plus
-// lam = 2^-6 the value is 1.265625^3 - 2 = 0.0272..., sign +1.
+// Worked example (Exact64Blocks.WorkedExamples): F = Z^3 - 2 at
+// Y = 0x1.428a2f98d728bp+0, the double nearest 2^(1/3) = 1.2599210498948731648:
+// the sign at Y - 2^-53 is -1 and at Y + 2^-53 is +1 (the root lies between).
 #ifndef QUBIC_EXACT64_FRAME_HPP
 #define QUBIC_EXACT64_FRAME_HPP
 

@@ -4,7 +4,7 @@
 // round_part searches from the key of a double guess (keys.hpp); a part that
 // rounds to key 0 is told apart by its sign at the point 0: +0 for an exact
 // zero, else a signed zero marked lost (flag -3).  Worked example
-// (Exact64Keys.Search): x = 3 * 2^-1075 lies on mid(1), the midpoint of
+// (Exact64Blocks.SearchRoundsTiesToEven): x = 3 * 2^-1075 lies on mid(1), the midpoint of
 // 2^-1074 and 2^-1073; the even pattern wins: {2^-1073, lost = false}.
 #ifndef QUBIC_EXACT64_PART64_HPP
 #define QUBIC_EXACT64_PART64_HPP

@@ -10,9 +10,9 @@
 // expands at a normal double x once and gives the signs at the midpoints
 // below and above it, and the Newton step from x.
 //
-// Worked example (Exact64Poly.Around): for x^3 - 2 around x = 1.25992104989487
-// (the double nearest 2^(1/3), key k): the sign is -1 at mid(k - 1) and +1 at
-// mid(k), so 2^(1/3) rounds to it.
+// Worked example (Exact64Blocks.WorkedExamples): for x^3 - 2 around
+// x = 0x1.428a2f98d728bp+0 (the double nearest 2^(1/3), key k): the sign is
+// -1 at mid(k - 1) and +1 at mid(k), so 2^(1/3) rounds to it.
 #ifndef QUBIC_EXACT64_POLY64_HPP
 #define QUBIC_EXACT64_POLY64_HPP
 

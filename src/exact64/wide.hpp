@@ -12,8 +12,10 @@
 //    |l| <= 2^-53 |h| (or h = l = 0).  Products and sums add their rounding
 //    to e (bounds proved in docs/exact64.md, "wide double-double"); every
 //    operation also adds a floor of 2^-1000, which covers any underflow of l
-//    or e (h never underflows: it stays in [1, 2)).  Example: the product of
-//    wdd(3) and wdd(1/3 rounded) is 1 - 2^-54 with e below 2^-998.
+//    or e (h never underflows: it stays in [1, 2)).  Example
+//    (Exact64Blocks.WorkedExamples): the product of wdd(3) and wdd(1/3
+//    rounded) is 1 - 2^-54 (exact) with e below 2^-102 (the product's
+//    bound, 8.08 u^2).
 #ifndef QUBIC_EXACT64_WIDE_HPP
 #define QUBIC_EXACT64_WIDE_HPP
 

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "exact64/big64.hpp"
+#include "exact64/cubic64.hpp"
+#include "exact64/stats64.hpp"
 #include "exact64/dot2.hpp"
 #include "exact64/keys.hpp"
 #include "exact64/poly64.hpp"
@@ -187,6 +189,34 @@ TEST(Exact64Blocks, RatioRoundsLikeDivision) {
   bool lost = false;
   EXPECT_EQ(round_ratio(n, q, &lost), 0.0);
   EXPECT_TRUE(lost);
+}
+
+// The worked examples in the contracts of wide.hpp, frame.hpp, poly64.hpp,
+// cubic64.hpp and cubic64.cpp, worked by hand (2^(1/3) to 20 digits from
+// 300-bit mpmath: 1.2599210498948731648).
+TEST(Exact64Blocks, WorkedExamples) {
+  const wdd third = wdd_of(0x1.5555555555555p-2) * wdd_of(3.0);
+  EXPECT_EQ(q_of(third), 1 - pow2q(-54));
+  EXPECT_LT(third.e * pow2(third.x), 0x1p-102);
+  poly64 p;
+  p.c[0] = wdd_of(-2.0);
+  p.c[3] = wdd_of(1.0);
+  const double x = 0x1.428a2f98d728bp+0;
+  const taylor t = expand(p.frame(0), x);
+  EXPECT_EQ(sign_at(t, -0x1p-53), -1);
+  EXPECT_EQ(sign_at(t, 0x1p-53), 1);
+  const around_result r = p.around(x);
+  EXPECT_EQ(r.lo, -1);
+  EXPECT_EQ(r.hi, 1);
+  cubic64 s(1.0, 0.0, 0.0, 3.0);  // x^3 + 3: disc = -243
+  EXPECT_EQ(s.disc(), -1);
+  EXPECT_EQ(s.p(point{-1.5, 0, 0, 0}), -1);  // -27/8 + 3
+  EXPECT_EQ(s.q(point{0.75, 0, 0, 0}), 1);   // 8 m^3 - 3
+  EXPECT_EQ(s.im_side(point{1.25, 0, 0, 0}), -1);
+  stats() = {};
+  cubic64 t3(1.0, -6.0, 11.0, -6.0);  // disc = 4, decided by the first filter
+  EXPECT_EQ(t3.disc(), 1);
+  EXPECT_EQ(stats().disc1, 0u);
 }
 
 }  // namespace
