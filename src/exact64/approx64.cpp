@@ -227,16 +227,16 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   const double pair = std::sqrt(us * us + vs * vs);
   if (std::fabs(yr) < 0x1p-12) {
     // A small real root: Cardano's value is good only to 2^-52 absolutely,
-    // which also spoils gamma = -D/r.  For x far below the pair, c x + d ~ 0
-    // gives r = -d/c, and a x^2 + b x + c ~ 0 the pair (separate exponents).
-    const mant_exp Cm = split_exp(c), Dm = split_exp(d);
-    if (Cm.m != 0.0) g.x[0] = g.x[1] = g.x[2] = to_double({-Dm.m / Cm.m, static_cast<long>(Dm.e) - Cm.e});
-    wide_d r1{}, r2{}, re{}, im{};
-    quad_roots(a, b, c, &r1, &r2, &re, &im);
-    g.re = to_double(re);
-    g.im = to_double(im);
-    g.re_small = true;
-    if (g.im == 0.0) g.im_small = true;
+    // which spoils gamma = -D/r; c/a = gamma + 2ur gives gamma instead, and
+    // the roots' product -D = r gamma the real root (separate exponents).
+    gs = Cs - 2.0 * us * yr;
+    vs = std::sqrt(std::max(gs - us * us, 0.0));
+    g.im = ldexp_wide(vs, k);
+    if (gs != 0.0) g.x[0] = g.x[1] = g.x[2] = to_double({negD.m / gs, negD.e - 2 * k});
+    // u is -(B + r)/2 with r's absolute error: when u is tiny beside v,
+    // q's linear part does better.
+    g.re_small = !(std::fabs(us) >= 0x1p-16 * vs);
+    g.im_small = !(vs * vs >= 0x1p-20 * std::fabs(gs));
     return g;
   } else if (pair < 0x1p-12 * std::fabs(yr)) {  // a small pair: the truncation b x^2 + c x + d
     wide_d r1{}, r2{}, re{}, im{};
