@@ -37,17 +37,20 @@ void BM_exact(benchmark::State& state, kind k) {
     const qubic::coeffs& x = c[n++ & 4095];
     benchmark::DoNotOptimize(qubic::solve_exact(x(3), x(2), x(1), x(0)));
   }
-  const qubic::exact::counters s = qubic::exact::stats();
-  const double cubics = static_cast<double>(s.cubics);
-  state.counters["filter_signs"] = static_cast<double>(s.filter) / cubics;
-  state.counters["sum_signs"] = static_cast<double>(s.sum) / cubics;
-  state.counters["gmp_signs"] = static_cast<double>(s.exact) / cubics;
-  state.counters["disc_sum"] = static_cast<double>(s.disc_sum) / cubics;
-  state.counters["disc_gmp"] = static_cast<double>(s.disc_gmp) / cubics;
-  state.counters["value_sum"] = static_cast<double>(s.value_sum) / cubics;
-  state.counters["value_gmp"] = static_cast<double>(s.value_gmp) / cubics;
-  state.counters["searches"] = static_cast<double>(s.searches) / cubics;
-  state.counters["gmp_cubics"] = static_cast<double>(s.cubics_with_gmp) / cubics;
+  using counters = qubic::exact::counters;
+  const counters s = qubic::exact::stats();
+  const struct { const char* name; std::uint64_t counters::*count; } per_polynomial[] = {
+      {"filter_signs", &counters::filter},       {"sum_signs", &counters::sum},
+      {"expansion_signs", &counters::expansion}, {"gmp_signs", &counters::gmp},
+      {"disc_sum", &counters::disc_sum},         {"disc_expansion", &counters::disc_expansion},
+      {"value_sum", &counters::value_sum},       {"value_expansion", &counters::value_expansion},
+      {"first_guesses", &counters::first_guesses}, {"second_guesses", &counters::second_guesses},
+      {"searches", &counters::searches},         {"probes", &counters::probes},
+      {"gmp_cubics", &counters::cubics_with_gmp},
+  };
+  for (const auto& c : per_polynomial) {
+    state.counters[c.name] = static_cast<double>(s.*c.count) / static_cast<double>(s.polynomials);
+  }
 }
 
 void BM_qubic(benchmark::State& state, kind k) {
@@ -150,11 +153,18 @@ void BM_median_stream(benchmark::State& state, kind k) {
   state.counters["ratio"] = me / ms;
 }
 
-#define QUBIC_FAMILIES(BM, ...)                                             \
-  BENCHMARK_CAPTURE(BM, uniform, kind::random_coefficients) __VA_ARGS__;    \
-  BENCHMARK_CAPTURE(BM, three_real_roots, kind::three_real) __VA_ARGS__;    \
-  BENCHMARK_CAPTURE(BM, near_multiple, kind::near_multiple) __VA_ARGS__;    \
-  BENCHMARK_CAPTURE(BM, real_and_complex_pair, kind::complex_pair) __VA_ARGS__
+#define QUBIC_FAMILIES(BM, ...)                                                \
+  BENCHMARK_CAPTURE(BM, uniform, kind::random_coefficients) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, three_real_roots, kind::three_real) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, near_multiple, kind::near_multiple) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, real_and_complex_pair, kind::complex_pair) __VA_ARGS__; \
+  BENCHMARK_CAPTURE(BM, sixty_decades, kind::sixty_decades) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, reference_mix, kind::reference_mix) __VA_ARGS__;       \
+  BENCHMARK_CAPTURE(BM, quadratic, kind::quadratic) __VA_ARGS__;               \
+  BENCHMARK_CAPTURE(BM, exact_multiple, kind::exact_multiple) __VA_ARGS__;     \
+  BENCHMARK_CAPTURE(BM, zero_coefficients, kind::zero_coefficients) __VA_ARGS__; \
+  BENCHMARK_CAPTURE(BM, huge_ratio, kind::huge_ratio) __VA_ARGS__;             \
+  BENCHMARK_CAPTURE(BM, clustered, kind::clustered) __VA_ARGS__
 
 QUBIC_FAMILIES(BM_exact);
 QUBIC_FAMILIES(BM_qubic);

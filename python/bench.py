@@ -1,25 +1,44 @@
 #!/usr/bin/env python3
-"""Speed of qubic.solve against numpy.roots per cubic and the C++ loop.
+"""Speed of qubic.solve, both engines, against the C++ library's own loops.
 
     /usr/bin/python3 python/bench.py [--build build] [--count 1000000]
                                      [--sample 2000] [--repeats 5]
+    /usr/bin/python3 python/bench.py --callgrind [--build build] [--count N]
 
-One run, the same cubics for all three: a seeded mix drawn as the batch
-program's reference input is (40% three real roots, 40% a real root and a
-complex pair, 20% random coefficients, over several decades), rounded to
-float32.  Prints the best time of the repeats (taken in turn) for qubic.solve on all
-of them (one thread per core, and on one thread), numpy.roots called per cubic
-on the first --sample of them (scaled to --count), and qubic_solve_loop (the
-C++ library's own loop, qubic::solve per cubic on one thread, results stored
-as the module stores them) on all of them; then the two ratios against the
-targets (numpy.roots >= 100x slower than qubic.solve, qubic.solve on one
-thread within 1.5x of the C++ loop).  Timings only: the exit status is 0
-whatever they are.
+One run, the same cubics for all: a seeded mix drawn as the batch program's
+reference input is (40% three real roots, 40% a real root and a complex
+pair, 20% random coefficients, over several decades), rounded to float32.
+The contenders run in turn, round after round (--repeats), and each keeps
+its fastest round:
+
+  qubic.solve on all of them, one thread per core (wall time) and on one
+  thread (CPU time of the thread), with the solver and with exact=True, the
+  latter also on a strided view (every other column of an (n, 8) array);
+  qubic_solve_loop, the C++ library's own loops on one thread (CPU time):
+  qubic::solve per cubic, qubic::solve_exact_batch on the whole array, and
+  qubic::solve_exact per cubic (the scalar exact engine);
+  numpy.roots per cubic on the first --sample of them (scaled to --count,
+  wall time, against qubic.solve on all threads).
+
+Then the ratios against the targets, both from the fastest rounds and as
+the median of the ratios within a round: numpy.roots >= 100x slower than
+qubic.solve; qubic.solve on one thread within 1.5x of the C++ loop, and
+with exact=True within 1.3x of the C++ batch entry.  CPU time is used for
+one thread because on a loaded machine wall time counts the waits.
+
+--callgrind counts instructions per cubic instead (valgrind's callgrind, no
+timing): each one-thread contender run once and twice in a fresh process,
+the difference divided by --count, so that start-up, imports and reading
+the cubics cancel.  Valgrind's processor has no AVX-512: the batch path
+counted is its AVX2 variant.
+
+Timings only: the exit status is 0 whatever they are.
 """
 import argparse
 import os
 import pathlib
 import platform
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -56,13 +75,96 @@ def cubics(count, seed=6):
         return c.astype(np.float32)
 
 
-def best(f, repeats):
-    times = []
-    for _ in range(repeats):
-        t0 = time.perf_counter()
-        f()
-        times.append(time.perf_counter() - t0)
-    return min(times)
+def strided(c):
+    """c as every other column of an (n, 8) array: a view numpy cannot
+    flatten into a C-contiguous (n, 4) one without a copy."""
+    wide = np.zeros((len(c), 8), np.float32)
+    wide[:, ::2] = c
+    return wide[:, ::2]
+
+
+def calls(qubic, c):
+    """The Python contenders: name -> (call, clock)."""
+    wall, cpu = time.perf_counter, time.thread_time
+    s = strided(c)
+    return {
+        "qubic.solve": (lambda: qubic.solve(c), wall),
+        "qubic.solve, 1 thread": (lambda: qubic.solve(c, threads=1), cpu),
+        "exact=True": (lambda: qubic.solve(c, exact=True), wall),
+        "exact=True, 1 thread": (lambda: qubic.solve(c, exact=True, threads=1), cpu),
+        "exact=True, 1 thread, strided": (lambda: qubic.solve(s, exact=True, threads=1), cpu),
+        # The same strided cubics copied to contiguous rows first: what reading the strides saves.
+        "exact=True, 1 thread, strided, copied": (
+            lambda: qubic.solve(np.ascontiguousarray(s), exact=True, threads=1), cpu),
+    }
+
+
+LOOPS = {"C++ loop, qubic::solve": "solve", "C++ solve_exact_batch": "batch", "C++ loop, qubic::solve_exact": "exact"}
+
+
+def loop(build, path, engine, repeats=1):
+    """Seconds (CPU) of the best of `repeats` passes of qubic_solve_loop."""
+    out = subprocess.run([str(build / "python" / "qubic_solve_loop"), path, str(repeats), engine],
+                         capture_output=True, text=True, check=True).stdout
+    return float(out.split("best of")[1].split(":")[1].split("s,")[0])
+
+
+def timed(f, clock):
+    t0 = clock()
+    f()
+    return clock() - t0
+
+
+def timings(a, build, qubic, c, path):
+    sample = c[: a.sample].astype(np.float64)
+    contenders = calls(qubic, c)
+    roots = "numpy.roots per cubic"
+    t = {name: [] for name in [*contenders, *LOOPS, roots]}  # seconds, round by round
+    for _ in range(a.repeats):
+        for name, (f, clock) in contenders.items():
+            t[name].append(timed(f, clock))
+        for name, engine in LOOPS.items():
+            t[name].append(loop(build, path, engine))
+        t[roots].append(timed(lambda: [np.roots(p) for p in sample], time.perf_counter) / len(sample) * a.count)
+    wall = {name for name, (_, clock) in contenders.items() if clock is time.perf_counter} | {roots}
+
+    solved = qubic.solve(c).solved.mean()
+    print(f"machine: {platform.machine()}, {os.cpu_count()} CPUs, {platform.processor() or platform.platform()}")
+    print(f"{a.count} cubics ({100 * solved:.1f}% solved by the solver), fastest of {a.repeats} rounds")
+    for name, v in t.items():
+        print(f"  {name:40s} {min(v):9.4f} s {1e9 * min(v) / a.count:9.1f} ns per cubic"
+              f" ({'wall' if name in wall else 'CPU'})")
+
+    def ratio(x, y, target, sense):
+        best = min(t[x]) / min(t[y])
+        per_round = statistics.median(p / q for p, q in zip(t[x], t[y]))
+        met = best >= target if sense == ">=" else best <= target
+        print(f"{x} / {y}: {best:.2f}x (median of rounds {per_round:.2f}x; target {sense} {target}x:"
+              f" {'met' if met else 'MISSED'})")
+
+    ratio(roots, "qubic.solve", 100, ">=")
+    ratio("qubic.solve, 1 thread", "C++ loop, qubic::solve", 1.5, "<=")
+    ratio("exact=True, 1 thread", "C++ solve_exact_batch", 1.3, "<=")
+    ratio("exact=True, 1 thread, strided", "C++ solve_exact_batch", 1.3, "<=")
+
+
+def instructions(cmd):
+    run = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null", *cmd],
+                         capture_output=True, text=True, check=True)
+    return int(run.stderr.split("Collected :")[1].split()[0])
+
+
+def callgrind(a, build, path):
+    me = [sys.executable, os.path.abspath(__file__), "--build", str(build), "--file", path, "--one"]
+    print(f"{a.count} cubics: instructions per cubic (callgrind: two calls minus one, so start-up cancels)")
+    for name, (_, clock) in calls(None, np.zeros((0, 4), np.float32)).items():
+        if clock is time.thread_time:
+            once, twice = (instructions(me + [name, str(k)]) for k in (1, 2))
+            print(f"  {name:40s} {(twice - once) / a.count:9.1f}")
+    for name, engine in LOOPS.items():
+        loop_cmd = [str(build / "python" / "qubic_solve_loop"), path]
+        once, twice = (instructions(loop_cmd + [str(k), engine]) for k in (1, 2))
+        print(f"  {name:40s} {(twice - once) / a.count:9.1f}")
 
 
 def main(argv=None):
@@ -71,41 +173,27 @@ def main(argv=None):
     ap.add_argument("--count", type=int, default=1_000_000)
     ap.add_argument("--sample", type=int, default=2000, help="cubics for numpy.roots (default 2000)")
     ap.add_argument("--repeats", type=int, default=5)
+    ap.add_argument("--callgrind", action="store_true", help="count instructions per cubic instead")
+    ap.add_argument("--file", help=argparse.SUPPRESS)  # --one: the cubics, as written by a run
+    ap.add_argument("--one", nargs=2, help=argparse.SUPPRESS)  # NAME TIMES: one contender, for callgrind
     a = ap.parse_args(argv)
     build = pathlib.Path(a.build)
     sys.path.insert(0, str(build / "python"))
     import qubic
 
+    if a.one:
+        f, _ = calls(qubic, np.fromfile(a.file, np.float32).reshape(-1, 4))[a.one[0]]
+        for _ in range(int(a.one[1])):
+            f()
+        return 0
     c = cubics(a.count)
-    sample = c[: a.sample].astype(np.float64)
-    # The three in turn, round after round, keeping each one's fastest: on a
-    # shared machine the load changes from second to second, and this way
-    # each contender gets the same chances.
-    t_qubic = t_one = t_roots = t_loop = float("inf")
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "cubics.f32")
         c.tofile(path)
-        for _ in range(a.repeats):
-            t_qubic = min(t_qubic, best(lambda: qubic.solve(c), 1))
-            t_one = min(t_one, best(lambda: qubic.solve(c, threads=1), 1))
-            out = subprocess.run([str(build / "python" / "qubic_solve_loop"), path, "1"],
-                                 capture_output=True, text=True, check=True).stdout
-            t_loop = min(t_loop, float(out.split("best of")[1].split(":")[1].split("s,")[0]))
-            t_roots = min(t_roots, best(lambda: [np.roots(p) for p in sample], 1) / len(sample) * a.count)
-
-    solved = qubic.solve(c).solved.mean()
-    print(f"machine: {platform.machine()}, {os.cpu_count()} CPUs, {platform.processor() or platform.platform()}")
-    print(f"{a.count} cubics ({100 * solved:.1f}% solved), best of {a.repeats}")
-    print(f"  qubic.solve             {t_qubic:9.3f} s   {1e9 * t_qubic / a.count:9.1f} ns per cubic"
-          f"   ({os.cpu_count()} threads)")
-    print(f"  qubic.solve, 1 thread   {t_one:9.3f} s   {1e9 * t_one / a.count:9.1f} ns per cubic")
-    print(f"  C++ loop (qubic::solve) {t_loop:9.3f} s   {1e9 * t_loop / a.count:9.1f} ns per cubic")
-    print(f"  numpy.roots per cubic   {t_roots:9.3f} s   {1e9 * t_roots / a.count:9.1f} ns per cubic"
-          f"   (from {len(sample)} cubics, scaled)")
-    r1, r2 = t_roots / t_qubic, t_one / t_loop
-    print(f"numpy.roots / qubic.solve:         {r1:.0f}x (target >= 100x: {'met' if r1 >= 100 else 'MISSED'};"
-          f" one thread: {t_roots / t_one:.0f}x)")
-    print(f"qubic.solve, 1 thread / C++ loop: {r2:.2f}x (target <= 1.5x: {'met' if r2 <= 1.5 else 'MISSED'})")
+        if a.callgrind:
+            callgrind(a, build, path)
+        else:
+            timings(a, build, qubic, c, path)
     return 0
 
 

@@ -1,25 +1,62 @@
-// The C++ library's own loop, for the speed comparison of python/bench.py:
-// qubic::solve over the cubics of a file of floats (a3 a2 a1 a0 per cubic,
-// native byte order), the results stored as the Python module stores them.
-// Prints the best time per cubic over the repeats.
+// The C++ library's own loops, for the speed comparison of python/bench.py:
+// the cubics of a file of floats (a3 a2 a1 a0 per cubic, native byte
+// order) solved by ENGINE, the results stored as the Python module stores
+// them (roots, flags, solved in arrays made once, before the timing):
 //
-//   qubic_solve_loop FILE [REPEATS]
+//   solve   qubic::solve per cubic (the default)
+//   exact   qubic::solve_exact per cubic, the scalar exact engine
+//   batch   one call of qubic::solve_exact_batch on the whole array
+//
+// Prints the best time per cubic over the repeats, one pass each, in CPU
+// time of the thread (on a loaded machine, wall time counts the waits).
+//
+//   qubic_solve_loop FILE [REPEATS [ENGINE]]
 #include <algorithm>
-#include <chrono>
 #include <complex>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
 #include <vector>
 
+#include <qubic/batch.hpp>
+#include <qubic/exact.hpp>
 #include <qubic/solve.hpp>
 
+namespace {
+
+double cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// n cubics of c into r, f, s, one solver call per cubic.
+template <class Solve>
+void per_cubic(Solve solve, const float* c, std::size_t n, std::complex<float>* r, std::int32_t* f, bool* s) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const float* a = c + 4 * i;
+    const qubic::solution sol = solve(a[0], a[1], a[2], a[3]);
+    for (int k = 0; k < 3; ++k) {
+      r[3 * i + k] = sol.root[k];
+      f[3 * i + k] = sol.flag[k];
+    }
+    s[i] = sol.solved();
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fputs("usage: qubic_solve_loop FILE [REPEATS]\n", stderr);
+  const char* engine = argc == 4 ? argv[3] : "solve";
+  const bool known = !std::strcmp(engine, "solve") || !std::strcmp(engine, "exact") || !std::strcmp(engine, "batch");
+  if (argc < 2 || argc > 4 || !known) {
+    std::fputs("usage: qubic_solve_loop FILE [REPEATS [solve|exact|batch]]\n", stderr);
     return 2;
   }
-  const int repeats = argc == 3 ? std::max(1, std::atoi(argv[2])) : 5;
+  const int repeats = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;
   std::FILE* f = std::fopen(argv[1], "rb");
   if (f == nullptr) {
     std::perror(argv[1]);
@@ -32,26 +69,22 @@ int main(int argc, char** argv) {
   const std::size_t n = c.size() / 4;
   std::vector<std::complex<float>> roots(3 * n);
   std::vector<std::int32_t> flags(3 * n);
-  std::vector<unsigned char> solved(n);
+  const std::unique_ptr<bool[]> solved(new bool[n]());
 
   double best = 1e300;
   for (int r = 0; r < repeats; ++r) {
-    const auto t0 = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < n; ++i) {
-      const float* a = &c[4 * i];
-      const qubic::solution s = qubic::solve(a[0], a[1], a[2], a[3]);
-      for (int k = 0; k < 3; ++k) {
-        roots[3 * i + k] = s.root[k];
-        flags[3 * i + k] = s.flag[k];
-      }
-      solved[i] = s.solved();
+    const double t0 = cpu_seconds();
+    if (engine[0] == 'b') {
+      qubic::solve_exact_batch(qubic::cubic_view{c.data(), n}, roots.data(), flags.data(), solved.get());
+    } else if (engine[0] == 'e') {
+      per_cubic(&qubic::solve_exact, c.data(), n, roots.data(), flags.data(), solved.get());
+    } else {
+      per_cubic(&qubic::solve, c.data(), n, roots.data(), flags.data(), solved.get());
     }
-    const std::chrono::duration<double> dt = std::chrono::steady_clock::now() - t0;
-    best = std::min(best, dt.count());
+    best = std::min(best, cpu_seconds() - t0);
   }
-  std::size_t count = 0;
-  for (unsigned char s : solved) count += s;
-  std::printf("%zu cubics, %zu solved, best of %d: %.6f s, %.1f ns per cubic\n", n, count, repeats, best,
-              1e9 * best / static_cast<double>(n ? n : 1));
+  const std::size_t count = static_cast<std::size_t>(std::count(solved.get(), solved.get() + n, true));
+  std::printf("%zu cubics, %zu solved (%s), best of %d: %.6f s, %.1f ns per cubic\n", n, count, engine, repeats,
+              best, 1e9 * best / static_cast<double>(n ? n : 1));
   return 0;
 }

@@ -47,10 +47,12 @@ def solve(*coeffs, exact=False, threads=None):
     raise TypeError.
 
     exact: False (default) for the solver, True for the exact engine (every
-    root correctly rounded).  They refuse different cubics: the solver one
-    with an infinite, NaN or subnormal coefficient, the exact engine only one
-    with an infinite or NaN coefficient (flags REFUSED, roots NaN); see
-    flag_meaning(code, exact) for what each flag says with each engine.
+    root correctly rounded), whose vectorized batch path solves several
+    cubics per instruction with the scalar engine's bits.  They refuse
+    different cubics: the solver one with an infinite, NaN or subnormal
+    coefficient, the exact engine only one with an infinite or NaN
+    coefficient (flags REFUSED, roots NaN); see flag_meaning(code, exact)
+    for what each flag says with each engine.
 
     threads: how many threads share the cubics, a positive int (default
     None: one per core; below 16,384 cubics per thread, fewer).  The cubics
@@ -58,8 +60,8 @@ def solve(*coeffs, exact=False, threads=None):
 
     Returns Solution(roots, flags, solved) with shapes (..., 3), (..., 3) and
     (...), where ... is the broadcast shape of the coefficients.  No Python
-    code runs per cubic of a numeric array, and the GIL is released while
-    solving.
+    code runs per cubic of a numeric array, a float32 array is read in place
+    whatever its strides, and the GIL is released while solving.
 
     >>> qubic.solve([[1, 0, 0, -1], [0, 1, -3, 2]]).flags
     array([[ 1,  1,  1],
@@ -70,7 +72,13 @@ def solve(*coeffs, exact=False, threads=None):
     parts = [real(x, name) for x, name in zip(coeffs, names(coeffs))]
     c = four_last(parts[0]) if len(parts) == 1 else np.stack(np.broadcast_arrays(*parts), axis=-1)
     shape = c.shape[:-1]
-    flat = np.ascontiguousarray(c.reshape(-1, 4))
+    # A view where numpy can make one (the module reads rows and columns at
+    # any stride, a broadcast row included); a copy only for an unaligned
+    # buffer, whose floats cannot be read in place (ascontiguousarray would
+    # keep a contiguous one as it is).
+    flat = c.reshape(-1, 4)
+    if not flat.flags.aligned:
+        flat = flat.copy()
     # A count beyond the cubics gains nothing; capped, it fits the C++ size.
     roots, flags, solved = _qubic.solve_float(flat, exact, min(threads, max(len(flat), 1)))
     return Solution(roots.reshape(shape + (3,)), flags.reshape(shape + (3,)), solved.reshape(shape))

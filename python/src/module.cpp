@@ -1,8 +1,8 @@
 // qubic._qubic: the compiled half of the Python module.  The Python half
 // (qubic/_solve.py) checks the arguments, rounds and broadcasts the
-// coefficients with numpy and hands this module one C-contiguous array of
-// shape (n, 4) in the precision of the solver; every loop over cubics or
-// records is here, with the GIL released.
+// coefficients with numpy and hands this module one array of shape (n, 4)
+// in the precision of the solver, strided as numpy made it; every loop over
+// cubics or records is here, with the GIL released.
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -11,11 +11,14 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include <qubic/batch.hpp>
 #include <qubic/exact.hpp>
 #include <qubic/solve.hpp>
 
@@ -29,71 +32,125 @@ namespace py = pybind11;
 
 namespace {
 
-// Solves the n cubics of c into r, f, s with the solver `solve`, whose
-// coefficients and roots are of type Real.
-template <class Real, class Solve>
-void solve_all(Solve solve, const Real* c, std::size_t n, std::complex<Real>* r, std::int32_t* f, bool* s) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const Real* a = c + 4 * i;
-    const qubic::basic_solution<Real> sol = solve(a[0], a[1], a[2], a[3]);
-    for (int k = 0; k < 3; ++k) {
-      r[3 * i + k] = sol.root[k];
-      f[3 * i + k] = sol.flag[k];
-    }
-    s[i] = sol.solved();
-  }
-}
+// An (n, 4) array of Real as numpy holds it: coefficient j of cubic i at
+// data[i * row + j * col], strides counted in elements, of any sign (a
+// broadcast row has row = 0).
+template <class Real>
+struct rows {
+  const Real* data;
+  std::ptrdiff_t row;
+  std::ptrdiff_t col;
+};
 
-// solve_all over `threads` contiguous slices of the n cubics, one thread
-// each (threads == 0: one per core), with at least min_slice cubics per
-// thread, so a count beyond the cubics costs nothing.  The cubics are
-// independent and every slice writes only its own outputs, so the bits are
-// the same for any number of threads.
-template <class Real, class Solve>
-void solve_split(Solve solve, const Real* c, std::size_t n, std::complex<Real>* r, std::int32_t* f, bool* s,
-                 std::size_t threads) {
-  constexpr std::size_t min_slice = 16384;
-  std::size_t t = threads > 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
-  t = std::max<std::size_t>(1, std::min(t, n / min_slice));
-  std::vector<std::thread> helpers;
-  helpers.reserve(t - 1);
-  for (std::size_t k = 1; k < t; ++k) {
-    const std::size_t b = n * k / t;
-    const std::size_t e = n * (k + 1) / t;
-    helpers.emplace_back([=] { solve_all(solve, c + 4 * b, e - b, r + 3 * b, f + 3 * b, s + b); });
-  }
-  solve_all(solve, c, n / t, r, f, s);
-  for (std::thread& h : helpers) h.join();
-}
+// The outputs of cubics [b, e): roots[3i + k], flags[3i + k], solved[i].
+template <class Real>
+struct outputs {
+  std::complex<Real>* roots;
+  std::int32_t* flags;
+  bool* solved;
+};
 
 template <class Real>
 using solver_of = qubic::basic_solution<Real> (*)(Real, Real, Real, Real);
 
-// coeffs: (n, 4) of Real, highest power first, each row solved by `solver`.
-// Returns roots (n, 3) of std::complex<Real>, flags (n, 3) int32, solved
-// (n,) bool.
+// Cubics [b, e) of `in` into `out`, one call of Solve per cubic.
+template <class Real, solver_of<Real> Solve>
+void solve_each(rows<Real> in, std::size_t b, std::size_t e, outputs<Real> out) {
+  for (std::size_t i = b; i < e; ++i) {
+    const Real* a = in.data + static_cast<std::ptrdiff_t>(i) * in.row;
+    const qubic::basic_solution<Real> sol = Solve(a[0], a[in.col], a[2 * in.col], a[3 * in.col]);
+    for (int k = 0; k < 3; ++k) {
+      out.roots[3 * i + k] = sol.root[k];
+      out.flags[3 * i + k] = sol.flag[k];
+    }
+    out.solved[i] = sol.solved();
+  }
+}
+
+// Cubics [b, e) of `in` into `out` by the exact engine's batch entry, which
+// reads the strides itself and gives solve_exact's bits.
+void solve_exact_slice(rows<float> in, std::size_t b, std::size_t e, outputs<float> out) {
+  const qubic::cubic_view slice{in.data + static_cast<std::ptrdiff_t>(b) * in.row, e - b, in.row, in.col};
+  qubic::solve_exact_batch(slice, out.roots + 3 * b, out.flags + 3 * b, out.solved + b);
+}
+
 template <class Real>
-py::tuple solve_array(const py::array_t<Real, py::array::c_style>& coeffs, solver_of<Real> solver,
-                      std::size_t threads) {
-  if (coeffs.ndim() != 2 || coeffs.shape(1) != 4) throw py::value_error("coefficients must have shape (n, 4)");
+using slice_solver = void (*)(rows<Real>, std::size_t, std::size_t, outputs<Real>);
+
+// Solves cubics [0, n) with `solve` over `threads` contiguous slices, one
+// thread each (threads == 0: one per core), with at least min_slice cubics
+// per thread, so a count beyond the cubics costs nothing.  The cubics are
+// independent and every slice writes only its own outputs, so the bits are
+// the same for any number of threads.  An exception in a slice (the batch
+// entry's std::bad_alloc) is thrown here once every thread has ended, and
+// a thread that cannot be started leaves its slices to the calling thread.
+template <class Real>
+void solve_split(slice_solver<Real> solve, rows<Real> in, std::size_t n, outputs<Real> out, std::size_t threads) {
+  constexpr std::size_t min_slice = 16384;
+  std::size_t t = threads > 0 ? threads : std::max(1u, std::thread::hardware_concurrency());
+  t = std::max<std::size_t>(1, std::min(t, n / min_slice));
+  std::vector<std::exception_ptr> failed(t);
+  const auto slice = [&](std::size_t k) noexcept {
+    try {
+      solve(in, n * k / t, n * (k + 1) / t, out);
+    } catch (...) {
+      failed[k] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> helpers;
+  helpers.reserve(t - 1);
+  std::size_t started = 1;
+  try {
+    for (; started < t; ++started) helpers.emplace_back(slice, started);
+  } catch (const std::system_error&) {
+  }
+  for (std::size_t k = started; k < t; ++k) slice(k);
+  slice(0);
+  for (std::thread& h : helpers) h.join();
+  for (const std::exception_ptr& e : failed) {
+    if (e) std::rethrow_exception(e);
+  }
+}
+
+// coeffs: (n, 4) of Real, highest power first, any strides that are whole
+// elements and an aligned start (the Python half copies other arrays);
+// each row solved by `solve`.  Returns roots (n, 3) of std::complex<Real>,
+// flags (n, 3) int32, solved (n,) bool.
+template <class Real>
+py::tuple solve_array(const py::array& coeffs, slice_solver<Real> solve, std::size_t threads) {
+  if (!py::isinstance<py::array_t<Real, 0>>(coeffs) || coeffs.ndim() != 2 || coeffs.shape(1) != 4)
+    throw py::value_error("coefficients must be an array of shape (n, 4) in the solver's native dtype");
   const py::ssize_t n = coeffs.shape(0);
+  // A stride along an axis of one element is never used (and numpy does not
+  // keep it aligned): taken as 0.
+  const py::ssize_t row_bytes = n > 1 ? coeffs.strides(0) : 0;
+  const py::ssize_t col_bytes = coeffs.strides(1);
+  const auto start = reinterpret_cast<std::uintptr_t>(coeffs.data());
+  constexpr py::ssize_t size = sizeof(Real);
+  if (n > 0 && (row_bytes % size != 0 || col_bytes % size != 0 || start % alignof(Real) != 0))
+    throw py::value_error("coefficients must be aligned, with strides of whole elements");
+  const rows<Real> in{static_cast<const Real*>(coeffs.data()), row_bytes / size, col_bytes / size};
   py::array_t<std::complex<Real>> roots({n, py::ssize_t{3}});
   py::array_t<std::int32_t> flags({n, py::ssize_t{3}});
   py::array_t<bool> solved(n);
-  const Real* c = coeffs.data();
-  std::complex<Real>* r = roots.mutable_data();
-  std::int32_t* f = flags.mutable_data();
-  bool* s = solved.mutable_data();
+  const outputs<Real> out{roots.mutable_data(), flags.mutable_data(), solved.mutable_data()};
   {
     py::gil_scoped_release unlocked;
-    solve_split(solver, c, static_cast<std::size_t>(n), r, f, s, threads);
+    solve_split(solve, in, static_cast<std::size_t>(n), out, threads);
   }
   return py::make_tuple(roots, flags, solved);
 }
 
-// float32 cubics, by either engine.
-py::tuple solve_float(const py::array_t<float, py::array::c_style>& coeffs, bool exact, std::size_t threads) {
-  return solve_array<float>(coeffs, exact ? &qubic::solve_exact : &qubic::solve, threads);
+// float32 cubics, by the solver one at a time or by the exact engine's
+// batch path.
+py::tuple solve_float(const py::array& coeffs, bool exact, std::size_t threads) {
+  return solve_array<float>(coeffs, exact ? &solve_exact_slice : &solve_each<float, &qubic::solve>, threads);
+}
+
+// float32 cubics by the scalar exact engine, one call per cubic: what the
+// batch path must equal bit for bit, for the tests (python/tests).
+py::tuple solve_exact_each(const py::array& coeffs, std::size_t threads) {
+  return solve_array<float>(coeffs, &solve_each<float, &qubic::solve_exact>, threads);
 }
 
 // An output of the batch job in memory, with out_sink's interface for
@@ -197,6 +254,7 @@ PYBIND11_MODULE(_qubic, m) {
   m.doc() = "The compiled core of qubic; use the package qubic, not this module.";
   m.attr("__version__") = QUBIC_VERSION;
   m.def("solve_float", &solve_float, py::arg("coeffs"), py::arg("exact"), py::arg("threads"));
+  m.def("solve_exact_each", &solve_exact_each, py::arg("coeffs"), py::arg("threads"));
   m.def("run_batch", &run_batch, py::arg("test6"), py::arg("exact"), py::arg("first_line"));
   m.def("flag_meaning", &flag_meaning, py::arg("code"), py::arg("exact"));
   m.attr("FOUND") = qubic::flag::found;

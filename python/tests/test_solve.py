@@ -130,12 +130,6 @@ def test_same_bits_as_the_cli(exact):
     assert alike.all(), [(i, rows[i]) for i in np.flatnonzero(~alike.all(axis=1))[:3]]
 
 
-def test_threads_change_no_bit(exact):
-    # 50,000 cubics in three slices of at least 16,384, against one thread.
-    c = np.random.default_rng(13).standard_normal((50000, 4)).astype(np.float32)
-    assert same(qubic.solve(c, exact=exact, threads=3), qubic.solve(c, exact=exact, threads=1))
-
-
 # Each argument of an unusual type or value, and the error it must raise
 # before anything runs (None: accepted, the result as with the defaults).
 C = np.ones((3, 4))

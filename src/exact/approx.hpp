@@ -16,6 +16,13 @@ struct guesses {
 // three_real: the caller knows the discriminant is positive.  a != 0.
 guesses approx_roots(double a, double b, double c, double d, bool three_real);
 
+// Second guesses for roots that cluster (cluster.cpp), for when the first
+// ones failed to confirm: the cubic shifted to the cluster's centre with
+// coefficients to about twice double precision, its small roots solved
+// there.  A part that cancels in the shift back takes another formula or
+// the first guess (first).
+guesses approx_cluster(double a, double b, double c, double d, bool three_real, const guesses& first);
+
 }  // namespace qubic::exact
 
 #endif  // QUBIC_EXACT_APPROX_HPP

@@ -5,14 +5,16 @@
 // discriminant, of p, p', p'', of q (whose only real root is the pair's real
 // part) and of the resolvent R(-4 a^2 m^2) (the sign of v - m, v the pair's
 // imaginary part).  Each sign is taken from a double filter when it can
-// decide, else from a compensated sum of exact parts (cubic_signs.cpp),
-// else from GMP integers (big.hpp, built on first use): the answer is exact
-// at every level.  The *_filter members are the filters alone and may
-// answer 0 (undecided); the others never guess.  Writes nothing outside the
-// object but the counters of stats.hpp.
+// decide, else from a compensated sum of exact parts, else from the exact
+// expansion of those parts (cubic_signs.cpp): the answer is exact at every
+// level, and only the resolvent, whose exact value does not fit the range
+// of double, has a last level in GMP integers (big.hpp, built on first
+// use).  The *_filter members are the filters alone and may answer 0
+// (undecided); the others never guess.  Writes nothing outside the object
+// but the counters of stats.hpp.
 //
-// Worked example (the cubic of Exact.NamedExamples "x^3 + 3", values
-// checked with 300-bit mpmath): disc() = -1 (disc = -243, decided by the
+// Worked example (ExactSigns.Levels, the cubic of Exact.NamedExamples
+// "x^3 + 3"): disc() = -1 (disc = -243, decided by the
 // first filter); p(-1.5) = -1 (p = -3/8, so the real root -1.44224957...
 // lies above -1.5); q(0.75) = +1 (q = 8 m^3 - 3 = 3/8, so the real part
 // 0.72112478... lies below 0.75); im_side(1.25) = -1 (v = 1.24902476...).
@@ -20,9 +22,9 @@
 #define QUBIC_EXACT_CUBIC_SIGNS_HPP
 
 #include <cmath>
-#include <optional>
 
 #include "exact/big.hpp"
+#include "exact/expansion.hpp"
 #include "exact/filter.hpp"
 #include "exact/stats.hpp"
 
@@ -47,8 +49,8 @@ class cubic_signs {
   }
 
   // sign of the discriminant, exact: a double filter, then the compensated
-  // sum of its ten exact parts, then GMP.  Leaves in disc_ a value with an
-  // error bound for the resolvent filter.
+  // sum of its ten exact parts, then their exact expansion.  Leaves in
+  // disc_ a value with an error bound for the resolvent filter.
   int disc() {
     const double a = fa_, b = fb_, c = fc_, d = fd_;
     const double ac = a * c, ad = a * d, bb = b * b, bc = b * c, bd_ = b * d, cc = c * c, cd = c * d;
@@ -67,13 +69,12 @@ class cubic_signs {
     if (v > bound) return 1;
     if (v < -bound) return -1;
     ++stats().disc_sum;
-    sharpen_disc();
+    double x[10];
+    sharpen_disc(x);
     if (disc_.v > disc_.e) return 1;
     if (disc_.v < -disc_.e) return -1;
-    ++stats().disc_gmp;
-    const int sg = big().disc_sign();
-    exact_disc();
-    return sg;
+    ++stats().disc_expansion;
+    return expand_disc(x);
   }
 
   // The filters alone (0: undecided), for the straight-line confirmation.
@@ -82,79 +83,108 @@ class cubic_signs {
   int r_filter(double m) { return resolvent_filter(m); }
 
   int p(double m) {
-    return pick(horner_sign<3>(p_, m, 50), [&] { return p_sum(m); }, [&] { return big().p_sign(m); });
+    return point_sign<8>(m, p_[0], [&] { return p_filter(m); }, [&](double* x) { p_parts(m, x); });
   }
   int dp(double m) {
-    return pick(horner_sign<2>(dp_, m, 50), [&] { return dp_sum(m); }, [&] { return big().dp_sign(m); });
+    return point_sign<4>(m, dp_[0], [&] { return horner_sign<2>(dp_, m, 50); }, [&](double* x) { dp_parts(m, x); });
   }
-  int ddp(double m) {
-    return pick(horner_sign<1>(ddp_, m, 50), [&] { return ddp_sum(m); }, [&] { return big().ddp_sign(m); });
+  // 6a m has at most 26 + 25 bits: p''(m) = 6a m + 2b is a sum of two
+  // exact doubles, and a rounded sum has the sign of the exact one.
+  int ddp(double m) const {
+    ++stats().filter;
+    const double v = ddp_[1] * m + ddp_[0];
+    return (v > 0.0) - (v < 0.0);
   }
   int q(double m) {
-    return pick(horner_sign<3>(q_, m, 49), [&] { return q_sum(m); }, [&] { return big().q_sign(m); });
+    return point_sign<12>(m, q_[0], [&] { return q_filter(m); }, [&](double* x) { q_parts(m, x); });
   }
 
   // sign(v - m) for m >= 0, v the imaginary part of the pair (disc < 0).
   // The resolvent filter needs disc/a^4 to a few bits more than the result;
   // a value from the first filter may be too coarse, so it is sharpened
-  // (compensated sum, then GMP) before the sign goes to GMP.
+  // (compensated sum, then the exact expansion, then, should the
+  // expansion's value still be loose, GMP's) before the sign goes to GMP.
   int im_side(double m) {
     int s = resolvent_filter(m);
     if (s == 0 && disc_level_ == 0) {
       ++stats().value_sum;
-      sharpen_disc();
+      double x[10];
+      sharpen_disc(x);
       s = resolvent_filter(m);
     }
     if (s == 0 && disc_level_ == 1) {
-      ++stats().value_gmp;
-      exact_disc();
+      ++stats().value_expansion;
+      double x[10];
+      disc_parts(x);
+      expand_disc(x);
       s = resolvent_filter(m);
     }
-    return pick(s, [&] { return big().resolvent_sign(m); });
+    if (s != 0) return filtered(s);
+    ++stats().gmp;
+    if (disc_level_ == 2 && !(disc_.e <= 0x1p-50 * std::fabs(disc_.v))) {
+      disc_ = {big().disc_value(), 0.0};
+      disc_.e = std::fabs(disc_.v) * 0x1p-51;
+      disc_level_ = 3;
+      s = resolvent_filter(m);
+      if (s != 0) return s;
+    }
+    return big().resolvent_sign(m);
   }
 
-  // The GMP facts of this cubic, made on first use.
+  // A double guess of v (disc < 0) from the resolvent: Newton's method on
+  // t (t + P)^2 - D in the scaled variable, from t = -4 v0^2 (v0 the
+  // caller's guess) or, when v0 = 0 (it cancelled), from D / P^2, the
+  // root's value when |t| is far below |P|.  The real root of that cubic
+  // lies well apart from its complex pair (docs/exact.md section 5), so a
+  // double evaluation places it to a few units of 2^-52 once disc/a^4 is
+  // that accurate.  Returns v0 when the iteration fails; never trusted.
+  double im_guess(double v0);
+
+  // The GMP facts of this cubic, made on first use in the calling thread's
+  // workspace.
   big_cubic& big();
 
  private:
-  // The first level that decides: a filter's sign s, else sum(), else exact().
-  template <class Exact>
-  int pick(int s, Exact&& exact) {
-    if (s != 0) {
-      ++stats().filter;
-      return s;
-    }
-    ++stats().exact;
-    return exact();
+  static int sign(double v) { return (v > 0.0) - (v < 0.0); }
+  static int filtered(int s) {
+    ++stats().filter;
+    return s;
   }
 
-  template <class Sum, class Exact>
-  int pick(int s, Sum&& sum, Exact&& exact) {
-    if (s != 0) {
-      ++stats().filter;
-      return s;
-    }
-    s = sum();
-    if (s != 0) {
-      ++stats().sum;
-      return s;
-    }
-    ++stats().exact;
-    return exact();
+  // A point sign: at m = 0 the value is the constant term (d, c, or
+  // bc - ad, a rounded difference of exact products: exact signs); else
+  // the filter, else the N exact parts (Sum2, then their expansion).
+  template <int N, class Filter, class Parts>
+  static int point_sign(double m, double at0, Filter&& filter, Parts&& parts) {
+    if (m == 0.0) return filtered(sign(at0));
+    const int s = filter();
+    if (s != 0) return filtered(s);
+    double x[N];
+    parts(x);
+    int level = 0;
+    const int r = parts_sign<N>(x, &level);
+    count_parts(level);
+    return r;
   }
 
-  // Exact-parts sums (cubic_signs.cpp): the sign, or 0 when the sum cannot
-  // decide (in practice an exact zero, left to GMP).
-  int p_sum(double m) const;
-  int dp_sum(double m) const;
-  int ddp_sum(double m) const;
-  int q_sum(double m) const;
-  // disc_ sharpened: from the compensated sum (level 1), from GMP (level 2).
-  void sharpen_disc();
-  void exact_disc();
+  // The exact parts (cubic_signs.cpp): each polynomial at m as the exact
+  // sum of a few doubles.
+  void p_parts(double m, double* x) const;
+  void dp_parts(double m, double* x) const;
+  void q_parts(double m, double* x) const;
+  void disc_parts(double* x) const;
+  // disc_ sharpened: from the compensated sum of the parts (level 1;
+  // writes the parts to x), from their exact expansion (level 2; returns
+  // the exact sign).
+  void sharpen_disc(double* x);
+  int expand_disc(const double* x);
+  // pn_, dn_ (and the scale) for the current disc_.
+  void form_resolvent();
 
   // R(T)/a^6 = t (t + P/a^2)^2 - disc/a^4 with t = -4 m^2 (a^6 > 0 keeps
-  // the sign).  P/a^2 and disc/a^4 are formed once per value of disc_, with
+  // the sign), in the variable m 2^-k (k from the size of the roots, so
+  // that the terms stay in range; the roots scale by 2^-k, R/a^6 by
+  // 2^-6k).  P/a^2 and disc/a^4 are formed once per value of disc_, with
   // bounds e_P, e_D (bounded arithmetic, filter.hpp); then, with t exact
   // (m^2 has at most 50 bits), s = fl(t + P), w = fl(t fl(s s)) and
   // R = fl(w - D):  |R - exact| <= u |R| + gamma_4 |t| (t + P)^2
@@ -162,13 +192,9 @@ class cubic_signs {
   // 4.001 u |w|, |t + P| below 1.001 |s|; 2^-1000 (1 + |t|) covers an
   // underflow of s s (then multiplied by t) or of w (docs/exact.md).
   int resolvent_filter(double m) {
-    if (res_level_ != disc_level_) {
-      res_level_ = disc_level_;
-      const bd ia2 = reciprocal(a2_);
-      pn_ = P_ * ia2;
-      dn_ = (disc_ * ia2) * ia2;
-    }
-    const double t = -4.0 * (m * m);
+    if (res_level_ != disc_level_) form_resolvent();
+    const double ms = m * scale_;  // exact: a power of two, no underflow
+    const double t = -4.0 * (ms * ms);
     const double s = t + pn_.v;
     const double w = t * (s * s);
     const double r = w - dn_.v;
@@ -189,11 +215,14 @@ class cubic_signs {
   double a2_;
   bd P_;
   bd disc_{0.0, 0.0};
-  int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 GMP
+  int disc_level_ = 0;  // 0 first filter, 1 compensated sum, 2 exact expansion, 3 GMP
   int res_level_ = -1;  // disc_level_ when pn_, dn_ were formed
+  double scale_ = 1.0;  // 2^-k
   bd pn_{0.0, 0.0};
   bd dn_{0.0, 0.0};
-  std::optional<big_cubic> big_;
+  bool big_set_ = false;  // the workspace holds this cubic
+  double disc_e_[10];      // the discriminant's exact expansion, once made
+  int disc_k_ = -1;        // its length; -1 not made yet
 };
 
 }  // namespace qubic::exact

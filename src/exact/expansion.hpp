@@ -1,20 +1,27 @@
 // expansion: error-free transformations in double, without fused
-// multiply-add (the build forbids contraction), and a summation whose error
-// bound is known.
+// multiply-add (the build forbids contraction), a summation whose error
+// bound is known, and the exact sign of a sum of doubles.
 //
 //  * two_sum(x, y): s + e == x + y exactly, s = fl(x + y) (Knuth; exact in
 //    any binary floating point with rounding to nearest, underflow
 //    included, as long as nothing overflows).
 //  * two_prod(x, y): p + e == x * y exactly, p = fl(x * y) (Dekker, with
 //    Veltkamp's split into 26-bit halves).  Exact when no partial product
-//    underflows or overflows: here every factor is a product of at most
-//    two floats (integer multiples of 2^-298, below 2^262), so every
-//    partial product is a multiple of 2^-700 and below 2^600.
+//    underflows or overflows: x a multiple of 2^-i and y one of 2^-j with
+//    i + j <= 1000, and |x|, |y|, |x y| below 2^990, suffice (the halves
+//    of a multiple of 2^-i are multiples of 2^-i, so every partial product
+//    is zero or at least 2^-1000; docs/exact.md, section 1, E1).
 //  * sum2: Ogita, Rump and Oishi's cascaded sum ("Accurate sum and dot
 //    product", SIAM J. Sci. Comput. 26, 2005, Algorithm 4.4 and
 //    Proposition 4.5): for n terms the result r obeys
 //    |r - sum| <= u |sum| + gamma_{n-1}^2 sum |x_i|, u = 2^-53, if no
-//    addition underflows (multiples of 2^-700 cannot).
+//    addition underflows (multiples of 2^-1000 cannot).
+//  * grow: the terms as a nonoverlapping expansion, exactly (Shewchuk's
+//    Grow-Expansion with zeros dropped, "Adaptive precision floating-point
+//    arithmetic and fast robust geometric predicates", Discrete Comput.
+//    Geom. 18, 1997, Theorem 10): the sum is unchanged, the components
+//    ascend in magnitude and do not overlap, so the largest one carries the
+//    sign of the sum.  exact_sign is that sign: exact, never "undecided".
 #ifndef QUBIC_EXACT_EXPANSION_HPP
 #define QUBIC_EXACT_EXPANSION_HPP
 
@@ -59,12 +66,11 @@ struct sum_result {
   double abs_sum;
 };
 
-template <int N>
-inline sum_result sum2(const double* x) {
+inline sum_result sum2(const double* x, int n) {
   double s = x[0];
   double sigma = 0.0;
   double a = std::fabs(x[0]);
-  for (int i = 1; i < N; ++i) {
+  for (int i = 1; i < n; ++i) {
     const two t = two_sum(s, x[i]);
     s = t.hi;
     sigma = sigma + t.lo;
@@ -81,11 +87,56 @@ inline sum_result sum2(const double* x) {
 template <int N>
 inline int sum2_sign(const double* x) {
   static_assert(N <= 12);
-  const sum_result r = sum2<N>(x);
+  const sum_result r = sum2(x, N);
   const double bound = r.abs_sum * 0x1p-90;
   if (r.value > bound) return 1;
   if (r.value < -bound) return -1;
   return 0;
+}
+
+// x[0..n) as a nonoverlapping expansion e[0..k), ascending in magnitude,
+// no zero component; returns k (0 when the sum is zero).  e may not alias
+// x.  One two_sum per term and component, so at most n (n - 1) / 2.
+// Worked example (ExactExpansion.Sign): {1, 2^-60, -1} gives {2^-60}.
+inline int grow(const double* x, int n, double* e) {
+  int k = 0;
+  for (int i = 0; i < n; ++i) {
+    double q = x[i];
+    int kept = 0;
+    for (int j = 0; j < k; ++j) {
+      const two t = two_sum(q, e[j]);
+      q = t.hi;
+      if (t.lo != 0.0) e[kept++] = t.lo;
+    }
+    if (q != 0.0) e[kept++] = q;
+    k = kept;
+  }
+  return k;
+}
+
+// The exact sign of x[0] + ... + x[n-1].  The sum of the components below
+// the largest, e[k-1], is smaller than the lowest set bit of e[k-1] (they
+// do not overlap it or one another), so e[k-1] has the sign of the sum.
+template <int N>
+inline int exact_sign(const double* x) {
+  double e[N];
+  const int k = grow(x, N, e);
+  if (k == 0) return 0;
+  return e[k - 1] > 0.0 ? 1 : -1;
+}
+
+// The sign of x[0] + ... + x[n-1], n <= 12, by the cheapest level that
+// decides: sum2 (level 1), else the exact expansion (level 2).  *level
+// tells which.
+template <int N>
+inline int parts_sign(const double* x, int* level) {
+  const int s = sum2_sign<N>(x);
+  if (s != 0) {
+    *level = 1;
+    return s;
+  }
+  *level = 2;
+  return exact_sign<N>(x);
 }
 
 }  // namespace qubic::exact

@@ -18,7 +18,9 @@
 #ifndef QUBIC_EXACT_FILTER_HPP
 #define QUBIC_EXACT_FILTER_HPP
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace qubic::exact {
 
@@ -76,6 +78,36 @@ inline bd operator*(bd x, bd y) {
 inline bd reciprocal(double y) {
   const double r = 1.0 / y;
   return {r, (bd_u * std::fabs(r) + bd_eta) * bd_widen};
+}
+
+// 2^n for -1022 <= n <= 1023, exact.
+inline double pow2(int n) {
+  return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52);
+}
+
+// x 2^j: exact while the value stays a normal double.  Applied in steps of
+// at most 2^+-1000, each between the start and the end in magnitude, so a
+// step overflows only when the end does (then inf, which every filter
+// treats as undecided), and an underflow rounds by at most 2^-1075 per
+// step, which the floor eta covers.
+inline bd scaled(bd x, int j) {
+  while (j > 1000) {
+    x = {x.v * 0x1p1000, x.e * 0x1p1000};
+    j -= 1000;
+  }
+  while (j < -1000) {
+    x = {x.v * 0x1p-1000, (x.e * 0x1p-1000 + bd_eta) * bd_widen};
+    j += 1000;
+  }
+  const double f = pow2(j);
+  return {x.v * f, (x.e * f + bd_eta) * bd_widen};
+}
+
+// The binary exponent of a nonzero finite double (of its leading bit:
+// 2^e <= |x| < 2^(e+1)); -1023 for subnormals, which is all the callers
+// need (a rough scale).
+inline int exponent(double x) {
+  return static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF) - 1023;
 }
 
 }  // namespace qubic::exact

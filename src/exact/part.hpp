@@ -33,6 +33,14 @@ struct part {
   bool lost;
 };
 
+// The sign of the exact value the part was rounded from: that of the
+// float, or for a zero, 0 when exact and the zero's sign when lost.
+inline int value_sign(part x) {
+  if (x.f != 0.0f) return x.f > 0.0f ? 1 : -1;
+  if (!x.lost) return 0;
+  return std::signbit(x.f) ? -1 : 1;
+}
+
 // True when the rounded part overflowed, is subnormal or was lost to zero.
 inline bool irregular(part x) {
   const float ax = std::fabs(x.f);
@@ -61,6 +69,7 @@ part round_part(Side&& side, double guess, std::int64_t lo_ok = -inf_key) {
   };
   const std::int64_t k = round_by_search(counted, guess_key(guess), lo_ok);
   if (calls > 2) ++stats().searches;
+  stats().probes += static_cast<unsigned>(calls);
   if (k != 0) return {key_float(k), false};
   const int s0 = side(0.0);
   if (s0 == 0) return {0.0f, false};

@@ -18,6 +18,7 @@
 
 #include "exact/solve_cubic.hpp"
 #include "exact/solve_low.hpp"
+#include "exact/stats.hpp"
 
 namespace qubic {
 
@@ -32,6 +33,7 @@ solution solve_exact(float a3, float a2, float a1, float a0) {
   for (const float x : {a3, a2, a1, a0}) {
     if (!std::isfinite(x)) return out;
   }
+  ++exact::stats().polynomials;
   if (a3 != 0.0f) {
     exact::solve_cubic(a3, a2, a1, a0, out);
   } else {

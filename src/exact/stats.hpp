@@ -1,13 +1,21 @@
-// stats: how often each escalation level is taken, for the benchmark.
+// stats: how often each escalation level is taken, for the benchmark and
+// the cost tests.
 //
 // Counters per thread, reset and read by the caller; the engine only adds.
-// filter: point signs decided in double; sum: point signs decided by the
-// compensated sum of exact parts; exact: point signs that needed GMP;
-// disc_sum / disc_gmp: discriminant signs decided by the compensated sum
-// of its exact parts / by GMP; value_sum / value_gmp: the discriminant's
-// value sharpened (sum, GMP) to place an imaginary part; searches: parts
-// whose guess was wrong or unconfirmed (more than two oracle calls);
-// cubics_with_gmp: cubics that called GMP at all.
+// polynomials: engine calls with a finite, nonzero polynomial (every
+// degree); filter: signs decided by a double filter or by one exact
+// rounding; sum: signs decided by the compensated sum of exact parts;
+// expansion: signs that needed the exact expansion of those parts; gmp:
+// signs that needed GMP (the resolvent only); disc_sum / disc_expansion:
+// discriminant signs decided by the compensated sum / the exact expansion;
+// value_sum / value_expansion: the discriminant's value sharpened (sum,
+// expansion) to place an imaginary part or to guess it; first_guesses:
+// cubics with distinct roots, guessed in double (approx_roots);
+// second_guesses: those whose first guesses a filter showed wrong
+// (approx_cluster);
+// searches: parts whose guess was wrong or unconfirmed (more than two
+// oracle calls); probes: oracle calls made by the searches of round_part;
+// cubics_with_gmp: polynomials that called GMP at all.
 #ifndef QUBIC_EXACT_STATS_HPP
 #define QUBIC_EXACT_STATS_HPP
 
@@ -16,15 +24,19 @@
 namespace qubic::exact {
 
 struct counters {
-  std::uint64_t cubics = 0;
+  std::uint64_t polynomials = 0;
   std::uint64_t filter = 0;
   std::uint64_t sum = 0;
-  std::uint64_t exact = 0;
+  std::uint64_t expansion = 0;
+  std::uint64_t gmp = 0;
   std::uint64_t disc_sum = 0;
-  std::uint64_t disc_gmp = 0;
+  std::uint64_t disc_expansion = 0;
   std::uint64_t value_sum = 0;
-  std::uint64_t value_gmp = 0;
+  std::uint64_t value_expansion = 0;
+  std::uint64_t first_guesses = 0;
+  std::uint64_t second_guesses = 0;
   std::uint64_t searches = 0;
+  std::uint64_t probes = 0;
   std::uint64_t cubics_with_gmp = 0;
 };
 
@@ -32,6 +44,15 @@ struct counters {
 // hot path that adds to them, so that there it is inlined to one
 // thread-local access.
 counters& stats();
+
+// Counts one sign decided by parts_sign (expansion.hpp) at its level.
+inline void count_parts(int level) {
+  if (level == 1) {
+    ++stats().sum;
+  } else {
+    ++stats().expansion;
+  }
+}
 
 }  // namespace qubic::exact
 

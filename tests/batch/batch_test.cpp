@@ -150,9 +150,10 @@ TEST(SolveExactBatch, VectorLanesSettleWhatTheScalarFastPathSettles) {
         const exact::counters before = exact::stats();
         solve_exact(c[0], c[1], c[2], c[3]);
         const exact::counters after = exact::stats();
-        straight += after.cubics == before.cubics + 1 && after.filter == before.filter + 6 &&
-                    after.sum == before.sum && after.exact == before.exact && after.disc_sum == before.disc_sum &&
-                    after.value_sum == before.value_sum && after.searches == before.searches;
+        straight += after.polynomials == before.polynomials + 1 && after.filter == before.filter + 6 &&
+                    after.sum == before.sum && after.expansion == before.expansion && after.gmp == before.gmp &&
+                    after.disc_sum == before.disc_sum && after.value_sum == before.value_sum &&
+                    after.searches == before.searches;
       }
       std::vector<std::complex<float>> r(3 * cs.size());
       std::vector<std::int32_t> f(3 * cs.size());

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <qubic/exact.hpp>
 
@@ -21,6 +22,7 @@
 #include "bits.hpp"
 #include "exact/families.hpp"
 #include "exact/reference.hpp"
+#include "exact/stats.hpp"
 
 namespace qubic {
 namespace {
@@ -89,6 +91,74 @@ TEST(Exact, FamiliesAgreeWithReference) {
         ADD_FAILURE() << d;
       }
     }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Cost, counted, not timed.  A polynomial's work is estimated from the
+// engine's counters (exact/stats.hpp), each at the instructions it costs
+// (callgrind, docs/exact.md section 8): about 1,300 for a cubic of the
+// reference mix.  Every family must average at most twice the reference
+// mix's mean, and no polynomial may exceed twenty times it.
+double work(const exact::counters& c) {
+  return 300.0 * c.polynomials + 700.0 * c.first_guesses + 700.0 * c.second_guesses + 50.0 * c.filter +
+         30.0 * c.probes + 250.0 * c.sum + 500.0 * c.expansion + 250.0 * c.disc_sum + 300.0 * c.disc_expansion +
+         300.0 * c.value_sum + 400.0 * c.value_expansion + 5000.0 * c.gmp;
+}
+
+double work(const cubic& c) {
+  exact::stats() = {};
+  (void)solve_exact(c[0], c[1], c[2], c[3]);
+  return work(exact::stats());
+}
+
+std::string text(const cubic& c) {
+  std::string out;
+  for (const float x : c) (out += ' ') += test::show(x);
+  return out;
+}
+
+TEST(Exact, CostsWithinBounds) {
+  struct cost { const family* fam; double mean, most; cubic worst; };
+  std::vector<cost> costs;
+  double ordinary = 0;  // the reference mix's mean work
+  for (const family& fam : families) {
+    test::rng g = test::family_rng(fam);  // the reference test's cubics, then three times as many again
+    cost c{&fam, 0, 0, {}};
+    int n = 0;
+    for (int i = 0; i < 4 * fam.count; ++i) {
+      const cubic a = fam.make(g);
+      if (!std::isfinite(a[0]) || !std::isfinite(a[1]) || !std::isfinite(a[2]) || !std::isfinite(a[3])) continue;
+      const double w = work(a);
+      c.mean += w;
+      ++n;
+      if (w > c.most) c.most = w, c.worst = a;
+    }
+    c.mean /= n;
+    if (std::string_view(fam.name) == "reference mix") ordinary = c.mean;
+    costs.push_back(c);
+  }
+  ASSERT_GT(ordinary, 1200.0);
+  for (const cost& c : costs) {
+    SCOPED_TRACE(c.fam->name);
+    EXPECT_LE(c.mean, 2 * ordinary);
+    EXPECT_LE(c.most, 20 * ordinary) << "a3 a2 a1 a0:" << text(c.worst);
+  }
+  // The slowest inputs found before the closed forms and the exact
+  // expansions (the answers checked against the reference too).
+  const struct { const char* why; cubic a; } slow[] = {
+      {"quadratic, searched from key 0 in GMP", {0, 6.48907092e17f, -2.33793419e34f, 1.49627788e36f}},
+      {"quadratic, likewise", {-0.0f, -1, 4.96193123f, -1.83648694f}},
+      {"|a2/a3| > 2^256: the resolvent overflowed", {-0x1p-149f, 0x1p110f, 0x1p119f, 0x1p126f}},
+      {"double root 245760, simple root 51200", {-1024, 555745280, -8.76173328e13f, 3.16659349e18f}},
+      {"v within 2^-54 of the midpoint 2^-3 - 2^-28: one GMP sign", {-0x1.cp-147f, 0x1p109f, 0x1p95f, 0x1p103f}},
+      {"a pair 2^-15 apart near 2^-20: first guesses far off", {0x1.fffffcp-49f, 0x1.dbp-58f, -0x1.db6p-77f, 0x1.db8p-98f}},
+  };
+  for (const auto& c : slow) {
+    SCOPED_TRACE(c.why);
+    EXPECT_LE(work(c.a), 20 * ordinary);
+    const std::string d = departure(c.a);
+    EXPECT_TRUE(d.empty()) << d;
   }
 }
 

@@ -51,6 +51,35 @@ inline cubic multiple(rng& g) {
 // a3 (x - r)((x - u)^2 + v^2) from {a3, r, u, v}.
 inline cubic from_pair(const std::array<double, 4>& x) { return from_roots(x[0], {x[1], {x[2], x[3]}, {x[2], -x[3]}}); }
 
+// The batch program's reference mix (bench/make-test6.py): 40% three real
+// roots, 40% a real root and a pair, 20% independent coefficients, over
+// several decades.
+inline cubic reference_mix(rng& g) {
+  const double kind = uniform(g, 0, 1), a3 = decades(g, -2, 2), s = std::pow(10.0, uniform(g, -2, 3));
+  if (kind < 0.4) return from_roots(a3, {s * uniform(g, -1, 1), s * uniform(g, -1, 1), s * uniform(g, -1, 1)});
+  if (kind < 0.8) return from_pair({a3, s * uniform(g, -1, 1), s * uniform(g, -1, 1), s * uniform(g, 0.01, 1)});
+  return four(g, [](rng& h) { return f(decades(h, -3, 3)); });
+}
+
+// 2^k (p x - q)^2 (r x - s), or (p x - q)^3, with its roots scaled by 2^j
+// (coefficient i times 2^(k - i j)): small integers, so every coefficient
+// is exact when it lies in the float range; drawn again until it does.
+inline cubic multiple_over_range(rng& g) {
+  for (;;) {
+    const double p = integer(g, 1, 15), q = integer(g, -127, 127), r = integer(g, 1, 15), s = integer(g, -127, 127);
+    const bool triple = integer(g, 0, 3) == 0;
+    const double c3 = triple ? p * p * p : p * p * r, c2 = triple ? -3 * p * p * q : -(p * p * s + 2 * p * q * r),
+                 c1 = triple ? 3 * p * q * q : q * q * r + 2 * p * q * s, c0 = triple ? -q * q * q : -q * q * s;
+    const int j = integer(g, -40, 40), k = integer(g, -140, 120);
+    const cubic c{f(std::ldexp(c3, k - 3 * j)), f(std::ldexp(c2, k - 2 * j)), f(std::ldexp(c1, k - j)), f(std::ldexp(c0, k))};
+    const double want[4] = {std::ldexp(c3, k - 3 * j), std::ldexp(c2, k - 2 * j), std::ldexp(c1, k - j), std::ldexp(c0, k)};
+    if (c[0] == want[0] && c[1] == want[1] && c[2] == want[2] && c[3] == want[3]) return c;
+  }
+}
+
+// x moved by n units in the last place (its bit pattern plus n).
+inline float moved(float x, int n) { return from_bits(bits(x) + static_cast<std::uint32_t>(n)); }
+
 struct family { const char* name; int count; cubic (*make)(rng&); };
 
 inline const family families[] = {
@@ -110,6 +139,54 @@ inline const family families[] = {
        return integer(g, 0, 1) == 1
                   ? cubic{f(std::ldexp(1, k)), f(std::ldexp(-o, k - 150)), f(std::ldexp(m, j + k)), f(std::ldexp(-o * m, j + k - 150))}
                   : cubic{f(std::ldexp(1, k)), f(std::ldexp(-o, k - 149)), f(std::ldexp(uniform(g, 0.1, 8), k)), 0.0f};
+     }},    // The batch program's input mix (reference_mix()), the ordinary cubic the costs are measured against
+    // (exact_test.cpp, CostsWithinBounds).
+    {"reference mix", 1000, reference_mix},
+    // Double and triple roots, rational (1/3, -7/5, ...) or integer, over the whole range (multiple_over_range()).
+    {"exact multiple roots over the range", 1000, multiple_over_range},
+    // Quadratics and linear polynomials (a3 = +-0) over decades, and each coefficient zero with probability 1/4.
+    {"quadratics", 1000,
+     [](rng& g) {
+       cubic c = four(g, [](rng& h) { return integer(h, 0, 3) == 0 ? 0.0f : f(decades(h, -3, 3)); });
+       c[0] = integer(g, 0, 1) == 1 ? 0.0f : -0.0f;
+       return c;
+     }},
+    // Ties: the pair's real part -c/(2b) = o 2^-150 (o odd) halfway between two subnormals, b = +-2^k; a linear
+    // root o 2^-150; with probability 1/2 one coefficient then moved by a unit or two (a near-tie).
+    {"quadratic and linear ties", 1000,
+     [](rng& g) {
+       const int o = 2 * integer(g, 0, 1 << 22) + 1, k = integer(g, 1, 100), j = integer(g, -60, 20);
+       const double b = integer(g, 0, 1) == 1 ? -std::ldexp(1, k) : std::ldexp(1, k), w = std::ldexp(uniform(g, 0.1, 8), j);
+       cubic c = integer(g, 0, 1) == 1 ? cubic{0, f(b), f(-std::copysign(std::ldexp(o, k - 149), b)), f(b * w)}
+                                       : cubic{0, 0, f(std::ldexp(1, k)), f(-std::ldexp(o, k - 150))};
+       if (integer(g, 0, 1) == 1) {
+         const int at = integer(g, 1, 3);
+         if (c[at] != 0) c[at] = moved(c[at], integer(g, 0, 1) == 1 ? integer(g, 1, 2) : -integer(g, 1, 2));
+       }
+       return c;
+     }},
+    // Each coefficient +-0 with probability 1/2, else of 10^-3 .. 10^3: zero roots, lower degrees, x^3 + d, ...
+    {"zero coefficients in every position", 1000,
+     [](rng& g) { return four(g, [](rng& h) { return integer(h, 0, 1) == 1 ? (integer(h, 0, 1) == 1 ? 0.0f : -0.0f) : f(decades(h, -3, 3)); }); }},
+    // |a2/a3| up to 2^276: a3 of 10^-45 .. 10^-25 or a few units of 2^-149, the others of 10^-3 .. 10^30, or powers
+    // of two 2^60 .. 2^127 (a root beyond the float range, and a pair that the resolvent's range must hold).
+    {"huge |a2/a3|", 1000,
+     [](rng& g) {
+       if (integer(g, 0, 1) == 1) {
+         auto p2 = [](rng& h) { return f(std::ldexp(integer(h, 0, 1) == 1 ? -1 : 1, integer(h, 60, 127))); };
+         return cubic{f(std::ldexp(integer(g, -8, 8) | 1, -149)), p2(g), p2(g), p2(g)};
+       }
+       const double a3 = integer(g, 0, 1) == 1 ? decades(g, -45, -38) : decades(g, -38, -25);
+       return cubic{f(a3), f(decades(g, -3, 30)), f(decades(g, -3, 30)), f(decades(g, -3, 30))};
+     }},
+    // Clusters: an exact double or triple root (multiple() above) with one coefficient moved by one or two units:
+    // two or three roots within about 2^-8 .. 2^-16 of each other.
+    {"clustered roots", 1000,
+     [](rng& g) {
+       cubic c = multiple(g);
+       const int at = integer(g, 0, 3);
+       c[at] = moved(c[at], integer(g, 0, 1) == 1 ? integer(g, 1, 2) : -integer(g, 1, 2));
+       return c;
      }},
 };
 
