@@ -7,9 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
 
-cmake --build build --target qubic_bench exact_bench batch_bench qubic
+cmake --build build --target qubic_bench exact_bench exact64_bench batch_bench qubic
 ./build/bench/qubic_bench --benchmark_min_time=0.01
 ./build/bench/exact_bench --benchmark_min_time=0.01
+./build/bench/exact64_bench --benchmark_min_time=0.01
 ./build/bench/batch_bench --benchmark_min_time=0.01
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT

@@ -1,0 +1,257 @@
+// approx64: starting guesses for the double engine (approx64.hpp).
+#include "exact64/approx64.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cmath>
+#include <limits>
+
+#include "exact64/wide.hpp"
+
+namespace qubic::exact64 {
+
+double ldexp_wide(double m, long e) {
+  if (m == 0.0 || !std::isfinite(m)) return m;
+  // One multiplication by an exact power of two rounds once (or not at all).
+  if (e >= -1000 && e <= 1000 && std::fabs(m) >= 0x1p-20 && std::fabs(m) <= 0x1p20) return m * pow2(static_cast<int>(e));
+  if (e > 2200) return m > 0.0 ? INFINITY : -INFINITY;
+  if (e < -2200) return m > 0.0 ? 0.0 : -0.0;
+  return std::ldexp(m, static_cast<int>(e));
+}
+
+namespace {
+
+// The cube root of x to about 45 bits: a guess from the exponent bits, then
+// two Halley steps.
+double cube_root(double x) {
+  const double ax = std::fabs(x);
+  if (!(ax >= 0x1p-900 && ax <= 0x1p900)) return std::cbrt(x);
+  double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(ax) / 3 + 0x2A9F7893782DA1CEull);
+  for (int it = 0; it < 2; ++it) {
+    const double y3 = y * y * y;
+    y = y * (y3 + 2.0 * ax) / (2.0 * y3 + ax);
+  }
+  return x < 0.0 ? -y : y;
+}
+
+// Newton's method on y^3 + B y^2 + C y + D from y, at most six steps, until
+// the step is below 2^-40 relative: near a double root the closed forms lose
+// half the bits, and this brings the guess back within a few units.
+double newton_monic(double B, double C, double D, double y) {
+  for (int it = 0; it < 6; ++it) {
+    const double p = ((y + B) * y + C) * y + D;
+    const double dp = (3.0 * y + 2.0 * B) * y + C;
+    if (dp == 0.0) break;
+    const double step = p / dp;
+    const double ny = y - step;
+    if (!(std::fabs(ny) <= 1e300)) break;
+    y = ny;
+    if (std::fabs(step) <= 0x1p-40 * std::fabs(y)) break;
+  }
+  return y;
+}
+
+// Two roots of y^3 + B y^2 + C y + D close together lie on either side of
+// the critical point y_c between them (a root of 3y^2 + 2By + C, the one
+// nearer the pair): p(y_c + t) ~ p(y_c) + (3 y_c + B) t^2 gives
+// t = +-sqrt(-p(y_c) / (3 y_c + B)); each start is then polished by Newton's
+// method on its own side, where it cannot jump across to the other root.
+// y[] holds the closed form's three roots; the two nearest each other are
+// replaced.
+void near_double(double B, double C, double D, double* y) {
+  int i0 = 0, i1 = 1;
+  double best = std::fabs(y[0] - y[1]);
+  if (std::fabs(y[0] - y[2]) < best) { i1 = 2; best = std::fabs(y[0] - y[2]); }
+  if (std::fabs(y[1] - y[2]) < best) { i0 = 1; i1 = 2; }
+  const double dq = B * B - 3.0 * C;
+  const double size = std::max(std::fabs(y[i0]), std::fabs(y[i1]));
+  if (!(dq >= 0.0) || !(std::fabs(y[i0] - y[i1]) <= 0x1p-6 * size)) {  // no close pair after all
+    for (int i = 0; i < 3; ++i) y[i] = newton_monic(B, C, D, y[i]);
+    return;
+  }
+  const double t = -(B + std::copysign(std::sqrt(dq), B));  // 3 y_c for one critical point
+  const double c1 = t / 3.0, c2 = t != 0.0 ? C / t : 0.0;   // the two critical points
+  const double mid = 0.5 * (y[i0] + y[i1]);
+  const double yc = std::fabs(c1 - mid) <= std::fabs(c2 - mid) ? c1 : c2;
+  const double pc = ((yc + B) * yc + C) * yc + D;
+  const double h = 3.0 * yc + B;
+  const double tt = h != 0.0 ? -pc / h : -1.0;
+  if (tt > 0.0) {
+    const double dt = std::sqrt(tt);
+    const double lo = newton_monic(B, C, D, yc - dt), hi = newton_monic(B, C, D, yc + dt);
+    y[i0] = lo;
+    y[i1] = hi;
+  } else {
+    y[i0] = y[i1] = yc;  // no sign change measured in double: let the filters decide
+  }
+  const int other = 3 - i0 - i1;
+  y[other] = newton_monic(B, C, D, y[other]);
+}
+
+struct wide_d {
+  double m;
+  long e;
+};
+
+double to_double(wide_d w) { return ldexp_wide(w.m, w.e); }
+
+// The roots of b x^2 + c x + d (b != 0) with separate exponents: the stable
+// formula q = -(c + sign(c) sqrt(c^2 - 4bd)) / 2, x = q / b and d / q, or
+// the pair -c/(2b) +- i sqrt(4bd - c^2) / (2|b|).  All scaled by 2^-E, E the
+// even exponent bound of c^2 and 4bd.
+void quad_roots(double b, double c, double d, wide_d* r1, wide_d* r2, wide_d* re, wide_d* im) {
+  const mant_exp B = split_exp(b), C = split_exp(c), D = split_exp(d);
+  long E = std::max(C.m != 0.0 ? 2L * C.e : -100000L, D.m != 0.0 ? static_cast<long>(B.e) + D.e + 2 : -100000L);
+  if (E < -99990) E = 0;
+  if (E % 2 != 0) ++E;
+  const long h = E / 2;
+  const double cs = C.m * pow2(static_cast<int>(std::clamp<long>(C.e - h, -1100, 10)));
+  const double bd4 = 4.0 * B.m * D.m * pow2(static_cast<int>(std::clamp<long>(B.e + D.e - E, -1100, 10)));
+  const double disc = cs * cs - bd4;  // (c^2 - 4bd) 2^-E
+  if (disc >= 0.0) {
+    const double q = -0.5 * (cs + std::copysign(std::sqrt(disc), cs));  // q 2^-h
+    if (q == 0.0) {
+      *r1 = *r2 = {0.0, 0};
+    } else {
+      *r1 = {q / B.m, h - B.e};
+      *r2 = {D.m / q, D.e - h};
+    }
+  } else {  // nearly a double root (or a pair): both start at the real part
+    *r1 = *r2 = {-0.5 * C.m / B.m, static_cast<long>(C.e) - B.e};
+  }
+  *re = {-0.5 * C.m / B.m, static_cast<long>(C.e) - B.e};
+  *im = {std::sqrt(std::max(-disc, 0.0)) / (2.0 * std::fabs(B.m)), h - B.e};
+}
+
+}  // namespace
+
+guesses64 approx_quadratic64(double b, double c, double d, bool real) {
+  guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
+  wide_d r1{}, r2{}, re{}, im{};
+  quad_roots(b, c, d, &r1, &r2, &re, &im);
+  if (real) {
+    g.x[0] = to_double(r1);
+    g.x[1] = to_double(r2);
+    if (g.x[0] > g.x[1]) std::swap(g.x[0], g.x[1]);
+  } else {
+    g.re = to_double(re);
+    g.im = to_double(im);
+  }
+  return g;
+}
+
+guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real) {
+  guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
+  const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
+  // 2^k bounds the largest root: k = max(e(b/a), e(c/a)/2, e(d/a)/3).
+  long k = -100000;
+  if (B.m != 0.0) k = std::max<long>(k, B.e - A.e);
+  if (C.m != 0.0) k = std::max<long>(k, (C.e - A.e) >> 1);
+  if (D.m != 0.0) {
+    const long t = static_cast<long>(D.e) - A.e;
+    k = std::max<long>(k, t >= 0 ? t / 3 : -((-t + 2) / 3));  // floor(t / 3)
+  }
+  if (k < -99990) k = 0;
+  auto scaled = [&](const mant_exp& X, long shift) {
+    return X.m / A.m * pow2(static_cast<int>(std::clamp<long>(X.e - A.e - shift, -1100, 10)));
+  };
+  const double Bs = scaled(B, k), Cs = scaled(C, 2 * k), Ds = scaled(D, 3 * k);
+  constexpr double third = 1.0 / 3.0;
+  const double shift = -Bs * third;
+  const double p = Cs - Bs * Bs * third;
+  const double q = (2.0 * Bs * Bs * Bs - 9.0 * Bs * Cs + 27.0 * Ds) * (1.0 / 27.0);
+  // -D = -d/a as a wide number, for the product of the roots.
+  const wide_d negD{-D.m / A.m, static_cast<long>(D.e) - A.e};
+  if (three_real) {
+    const double mp = p < 0.0 ? std::sqrt(-p * third) : 0.0;
+    double cosarg = mp > 0.0 ? -q / (2.0 * mp * mp * mp) : 0.0;
+    cosarg = std::clamp(cosarg, -1.0, 1.0);
+    const double th = std::acos(cosarg) * third;
+    const double ct = std::cos(th), st = std::sin(th);
+    constexpr double h3 = 0.86602540378443864676;  // sqrt(3) / 2
+    double y[3] = {2.0 * mp * ct + shift, mp * (h3 * 2.0 * st - ct) + shift, -mp * (ct + h3 * 2.0 * st) + shift};
+    int nsmall = 0, small = -1;
+    for (int i = 0; i < 3; ++i) {
+      if (std::fabs(y[i]) < 0x1p-12) {
+        ++nsmall;
+        small = i;
+      }
+    }
+    // Away from a near-double root (the cosine's argument well inside
+    // (-1, 1)) the formula is good to a few units of 2^-52 on roots of order
+    // one; closer, Newton's method in double on the scaled cubic.
+    if (!(std::fabs(cosarg) < 1.0 - 0x1p-10)) near_double(Bs, Cs, Ds, y);
+    for (int i = 0; i < 3; ++i) g.x[i] = ldexp_wide(y[i], k);
+    if (nsmall == 1) {  // the roots multiply to -d/a
+      const double o = y[(small + 1) % 3] * y[(small + 2) % 3];
+      g.x[small] = to_double({negD.m / o, negD.e - 2 * k});
+    } else if (nsmall == 2) {
+      // The large root L deflated out: y^2 + (Bs + L) y - Ds/L holds the two
+      // small ones, polished by Newton on the whole cubic; where Ds
+      // underflowed, the truncation b x^2 + c x + d = 0 with its own exponents.
+      const int big = std::fabs(y[0]) >= 0x1p-12 ? 0 : (std::fabs(y[1]) >= 0x1p-12 ? 1 : 2);
+      const double L = y[big], beta = Bs + L, gam = -Ds / L;
+      const double dq = beta * beta - 4.0 * gam;
+      int n = 0;
+      if (gam != 0.0) {
+        const double t = -0.5 * (beta + std::copysign(std::sqrt(std::max(dq, 0.0)), beta));
+        const double z[2] = {t, t != 0.0 ? gam / t : 0.0};
+        for (int i = 0; i < 3; ++i) {
+          if (i != big) g.x[i] = ldexp_wide(newton_monic(Bs, Cs, Ds, z[n++]), k);
+        }
+      } else {
+        wide_d r1{}, r2{}, re{}, im{};
+        quad_roots(b, c, d, &r1, &r2, &re, &im);
+        for (int i = 0; i < 3; ++i) {
+          if (i != big) g.x[i] = to_double(n++ == 0 ? r1 : r2);
+        }
+      }
+    }
+    std::sort(g.x, g.x + 3);
+    return g;
+  }
+  const double hq = q * 0.5;
+  const double p3 = p * third;
+  const double disc = std::max(hq * hq + p3 * p3 * p3, 0.0);
+  const double Ac = -cube_root(hq + std::copysign(std::sqrt(disc), hq));
+  double yr = Ac + (Ac != 0.0 ? -p3 / Ac : 0.0) + shift;
+  if (!(disc >= 0x1p-20 * (hq * hq))) yr = newton_monic(Bs, Cs, Ds, yr);  // a nearly double pair
+  // p(x) = a (x - r)(x^2 - 2 u x + gamma): 2u = -B - r, gamma = -D/r.
+  double us = -(Bs + yr) * 0.5;
+  double gs = yr != 0.0 ? -Ds / yr : Cs;
+  double vs = std::sqrt(std::max(gs - us * us, 0.0));
+  g.x[0] = g.x[1] = g.x[2] = ldexp_wide(yr, k);
+  g.re = ldexp_wide(us, k);
+  g.im = ldexp_wide(vs, k);
+  const double pair = std::sqrt(us * us + vs * vs);
+  if (std::fabs(yr) < 0x1p-12) {
+    // A small real root: Cardano's value is good only to 2^-52 absolutely,
+    // which spoils gamma = -D/r; c/a = gamma + 2ur gives gamma instead, and
+    // the roots' product -D = r gamma the real root (separate exponents).
+    gs = Cs - 2.0 * us * yr;
+    vs = std::sqrt(std::max(gs - us * us, 0.0));
+    g.im = ldexp_wide(vs, k);
+    if (gs != 0.0) g.x[0] = g.x[1] = g.x[2] = to_double({negD.m / gs, negD.e - 2 * k});
+    // u is -(B + r)/2 with r's absolute error: when u is tiny beside v,
+    // q's linear part does better.
+    g.re_small = !(std::fabs(us) >= 0x1p-16 * vs);
+    g.im_small = !(vs * vs >= 0x1p-20 * std::fabs(gs));
+    return g;
+  } else if (pair < 0x1p-12 * std::fabs(yr)) {  // a small pair: the truncation b x^2 + c x + d
+    wide_d r1{}, r2{}, re{}, im{};
+    quad_roots(b, c, d, &r1, &r2, &re, &im);
+    g.re = to_double(re);
+    g.im = to_double(im);
+    // -c/(2b) drops the pair's coupling to the real root: exact only when
+    // that vanishes, and 0 when c = 0; q's linear part does better.
+    g.re_small = true;
+    if (g.im == 0.0) g.im_small = true;
+    return g;
+  }
+  g.re_small = !(std::fabs(us) >= 0x1p-16 * (std::fabs(Bs) + std::fabs(yr)));
+  g.im_small = !(vs * vs >= 0x1p-20 * std::fabs(gs));
+  return g;
+}
+
+}  // namespace qubic::exact64

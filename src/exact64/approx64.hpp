@@ -1,0 +1,36 @@
+// approx64: the roots of a double cubic or quadratic in double, as starting
+// guesses for the double engine.
+//
+// Nothing here is trusted: a guess only names the first candidate, which the
+// filters confirm or the search corrects (docs/exact64.md section 5), so a
+// poor guess costs time, never accuracy.  The coefficients may spread over
+// the whole double range: the monic cubic is scaled by 2^k (k from the
+// exponents, so nothing overflows), solved by the trigonometric form or
+// Cardano's formula, and a root far below the largest is taken again from the
+// lower-degree truncation computed with separate exponents.  A guess beyond
+// the double range comes back as +-inf or 0.
+#ifndef QUBIC_EXACT64_APPROX64_HPP
+#define QUBIC_EXACT64_APPROX64_HPP
+
+namespace qubic::exact64 {
+
+struct guesses64 {
+  double x[3];  // the real roots ascending (three real), or x[0] the real root
+  double re;    // the pair's real part
+  double im;    // its imaginary part, >= 0
+  bool re_small;  // re cancelled in -b/a - r: better taken from q
+  bool im_small;  // im cancelled in gamma - re^2: better taken from the resolvent
+};
+
+guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real);
+
+// b x^2 + c x + d, b != 0: two real roots ascending in x[0], x[1], or the
+// pair in re, im (real: disc >= 0 by the sign the caller knows).
+guesses64 approx_quadratic64(double b, double c, double d, bool real);
+
+// m 2^e rounded once (+-inf above the range, 0 or subnormal below).
+double ldexp_wide(double m, long e);
+
+}  // namespace qubic::exact64
+
+#endif  // QUBIC_EXACT64_APPROX64_HPP

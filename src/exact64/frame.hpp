@@ -1,0 +1,132 @@
+// frame: a polynomial of degree <= 3 rescaled to a point's own scale, and
+// the filter that decides its sign there in double-double with a proven
+// bound (docs/exact64.md sections 3 and 4).
+//
+// Frame.  For coefficients c_k (wdd, any exponent) and a scale e, the frame
+// polynomial is F(Z) = 2^-E sum c_k 2^(k e) Z^k, E the largest exponent of a
+// term, so that every coefficient head h_k is below 2 in magnitude and one
+// is at least 1.  F(Z) and the polynomial at z = 2^e Z have the same sign.
+// A head below 2^-700 is dropped into the error d_k: every head kept is an
+// integer multiple of 2^-752, which keeps every error-free product below
+// exact (no underflow, section 4).
+//
+// Taylor filter.  At a double Y with 2^-8 <= |Y| < 2^8, expand() computes
+// F(Y) as s0 + c (compensated Horner: two_prod and two_sum, then the
+// correction polynomial in double), F'(Y) and F''(Y)/2 in double and the
+// absolute sums A = sum |h_k| |Y|^k and A1 = sum k |h_k| |Y|^(k-1).  Then
+// sign_at(t, lam, lam_err) gives the sign of F at Y + lam* for every real
+// lam* within lam_err of the double lam, rho = (|lam| + lam_err)/|Y| at most
+// 2^-40: V = s0 + (c + lam (F' + lam (F''/2 + lam h3))) and
+//   |F(Y + lam*) - V| <= (2^-96 + 2^-47 rho) A
+//                        + sum d_k (|Y| + |lam| + lam_err)^k
+//                        + 2 lam_err A1 + 2^-1000,
+// so |V| beyond that bound (widened for its own rounding) decides; else 0
+// (undecided, never "zero").
+//
+// Worked example (Exact64Blocks.WorkedExamples): F = Z^3 - 2 at
+// Y = 0x1.428a2f98d728bp+0, the double nearest 2^(1/3) = 1.2599210498948731648:
+// the sign at Y - 2^-53 is -1 and at Y + 2^-53 is +1 (the root lies between).
+#ifndef QUBIC_EXACT64_FRAME_HPP
+#define QUBIC_EXACT64_FRAME_HPP
+
+#include <cmath>
+
+#include "exact64/wide.hpp"
+
+namespace qubic::exact64 {
+
+struct fpoly {
+  double h[4] = {0, 0, 0, 0};
+  double l[4] = {0, 0, 0, 0};
+  double d[4] = {0, 0, 0, 0};
+};
+
+// The frame of c[0..n] (n <= 3) at scale e; E is written to *scale_out.
+inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
+  int E = 0;
+  bool any = false;
+  for (int k = 0; k <= n; ++k) {
+    if (c[k].h == 0.0) continue;
+    const int t = c[k].x + k * e;
+    if (!any || t > E) E = t;
+    any = true;
+  }
+  fpoly f;
+  for (int k = 0; k <= n; ++k) {
+    const int sh = c[k].x + k * e - E;
+    const double fe = pow2(sh < -1070 ? -1070 : sh);
+    if (c[k].h != 0.0 && sh >= -700) {
+      const double g = pow2(sh);
+      f.h[k] = c[k].h * g;  // exact: the result lies in [2^-700, 2)
+      f.l[k] = c[k].l * g;
+      f.d[k] = (c[k].e * fe + floor_eta) * widen;
+    } else {
+      const double mag = c[k].h != 0.0 ? 2.0 : 0.0;
+      f.d[k] = ((mag + c[k].e) * fe + floor_eta) * widen;
+    }
+  }
+  if (scale_out != nullptr) *scale_out = E;
+  return f;
+}
+
+struct taylor {
+  double Y;
+  double s0;  // F(Y) = s0 + c up to the proven error
+  double c;
+  double d1;  // F'(Y)
+  double d2;  // F''(Y) / 2
+  double d3;  // the cubic coefficient
+  double A;   // sum |h_k| |Y|^k
+  double A1;  // sum k |h_k| |Y|^(k-1)
+  const fpoly* f;
+};
+
+inline taylor expand(const fpoly& f, double Y) {
+  const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1], h0 = f.h[0];
+  const two p2 = two_prod(h3, Y);
+  const two s2 = two_sum(p2.hi, h2);
+  const two p1 = two_prod(s2.hi, Y);
+  const two s1 = two_sum(p1.hi, h1);
+  const two p0 = two_prod(s1.hi, Y);
+  const two s0 = two_sum(p0.hi, h0);
+  const double w2 = (p2.lo + s2.lo) + f.l[2];
+  const double w1 = (p1.lo + s1.lo) + f.l[1];
+  const double w0 = (p0.lo + s0.lo) + f.l[0];
+  const double c = ((f.l[3] * Y + w2) * Y + w1) * Y + w0;
+  const double t3 = 3.0 * h3;
+  const double d1 = (t3 * Y + 2.0 * h2) * Y + h1;
+  const double d2 = t3 * Y + h2;
+  const double aY = std::fabs(Y);
+  const double a3 = std::fabs(h3), a2 = std::fabs(h2), a1 = std::fabs(h1);
+  const double A = ((a3 * aY + a2) * aY + a1) * aY + std::fabs(h0);
+  const double A1 = (3.0 * a3 * aY + 2.0 * a2) * aY + a1;
+  return {Y, s0.hi, c, d1, d2, h3, A, A1, &f};
+}
+
+// The computed value V and its bound at Y + lam (lam within lam_err).
+struct filtered {
+  double v;
+  double bound;
+};
+
+inline filtered value_at(const taylor& t, double lam, double lam_err) {
+  const double tail = t.c + lam * (t.d1 + lam * (t.d2 + lam * t.d3));
+  const double v = t.s0 + tail;
+  const double r = std::fabs(t.Y) + std::fabs(lam) + lam_err;
+  const fpoly& f = *t.f;
+  const double D = ((f.d[3] * r + f.d[2]) * r + f.d[1]) * r + f.d[0];
+  const double rho = (std::fabs(lam) + lam_err) / std::fabs(t.Y);  // at most 2^-40
+  const double bound = ((((0x1p-96 + 0x1p-47 * rho) * t.A + D) + 2.0 * lam_err * t.A1 + floor_eta) * widen) * widen;
+  return {v, bound};
+}
+
+inline int sign_at(const taylor& t, double lam, double lam_err = 0.0) {
+  const filtered r = value_at(t, lam, lam_err);
+  if (r.v > r.bound) return 1;
+  if (r.v < -r.bound) return -1;
+  return 0;
+}
+
+}  // namespace qubic::exact64
+
+#endif  // QUBIC_EXACT64_FRAME_HPP

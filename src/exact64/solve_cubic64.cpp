@@ -1,0 +1,187 @@
+// solve_cubic64: the cubic case of the double engine (solve64.hpp).
+//
+// The plan, argued in docs/exact64.md:
+//  1. The exact sign of the discriminant (wide filter, double-double, GMP)
+//     fixes the kind of roots; a multiple root is rational and is rounded
+//     from its fraction by GMP directly, with no search.
+//  2. Each part of each root is the unique real x of a sign oracle, exact at
+//     every midpoint: p for a lone real root, the count of roots below m
+//     (signs of p, p', p'') for three, q for the pair's real part, the
+//     resolvent for its imaginary part.
+//  3. A guess (approx64) is polished by Newton steps whose residual is the
+//     double-double filter's own value; the filter's signs at the two
+//     midpoints around a candidate confirm it (straight-line, one expansion
+//     per candidate).  What is not confirmed is searched with the exact
+//     oracles from the last candidate.
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "exact64/approx64.hpp"
+#include "exact64/cubic64.hpp"
+#include "exact64/keys.hpp"
+#include "exact64/part64.hpp"
+#include "exact64/solve64.hpp"
+#include "exact64/stats64.hpp"
+
+namespace qubic::exact64 {
+
+counters& stats() {
+  static thread_local counters c;
+  return c;
+}
+
+namespace {
+
+bool normal(double x) {
+  const double ax = std::fabs(x);
+  return ax >= std::numeric_limits<double>::min() && ax <= std::numeric_limits<double>::max();
+}
+
+struct refined {
+  double x;
+  bool ok;
+};
+
+// At most iters expansions: x is confirmed when the polynomial takes strict
+// opposite signs at the midpoints below and above it; else the Newton step
+// from the same expansion names the next candidate, confirmed by that
+// expansion too when it lies within reach.
+template <class Around>
+refined refine(Around&& around, double x, int iters) {
+  for (int it = 0; it < iters; ++it) {
+    if (!normal(x)) break;
+    const around_result r = around(x);
+    if (r.lo * r.hi < 0) {
+      stats().filter += 2;
+      return {x, true};
+    }
+    if (!(r.next == r.next)) break;
+    if (r.next_lo * r.next_hi < 0) {
+      stats().filter += 2;
+      return {r.next, true};
+    }
+    x = r.next;
+  }
+  return {x, false};
+}
+
+// sign(r_i - m) for the roots r1 < r2 < r3 from the signs of p, p', p''
+// taken with the sign of a (docs/exact64.md section 5).  Example (roots 1,
+// 2, 3, a > 0): at m = 2.5, p = -3/8 < 0 and p' = -1/4 < 0, two roots lie
+// below: -1 for i = 2, +1 for i = 3.
+int three_side(cubic64& s, int sa, int i, const point& m) {
+  const int P = sa * s.p(m);
+  const int P1 = sa * s.dp(m);
+  if (P == 0) {
+    const int k = P1 < 0 ? 2 : (sa * s.ddp(m) < 0 ? 1 : 3);
+    return i > k ? 1 : (i < k ? -1 : 0);
+  }
+  int below = 0;
+  if (P < 0) {
+    below = (P1 > 0 && sa * s.ddp(m) < 0) ? 0 : 2;
+  } else {
+    below = (P1 > 0 && sa * s.ddp(m) > 0) ? 3 : 1;
+  }
+  return below >= i ? -1 : 1;
+}
+
+int sgn(double x) { return (x > 0.0) - (x < 0.0); }
+
+void multiple_roots(cubic64& s, solution_double& out) {
+  ++stats().rational;
+  big_cubic64& big = s.big();
+  bool lost0 = false, lost1 = false;
+  const part x0{big.root(0, &lost0), false};
+  const part r0{x0.f, lost0};
+  if (big.triple()) {
+    for (int k = 0; k < 3; ++k) put_real(out, k, r0);
+    return;
+  }
+  const double f1 = big.root(1, &lost1);
+  const part r1{f1, lost1};
+  if (big.order() > 0) {
+    put_real(out, 0, r0);
+    put_real(out, 1, r0);
+    put_real(out, 2, r1);
+  } else {
+    put_real(out, 0, r1);
+    put_real(out, 1, r0);
+    put_real(out, 2, r0);
+  }
+}
+
+}  // namespace
+
+void solve_cubic64(double a, double b, double c, double d, solution_double& out) {
+  ++stats().cubics;
+  cubic64 s(a, b, c, d);
+  const int sa = a > 0.0 ? 1 : -1;
+  const int sd = s.disc();
+  if (sd == 0) return multiple_roots(s, out);
+  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0);
+  auto around_p = [&s](double x) { return s.P().around(x); };
+  if (sd > 0) {
+    // Three cells, ascending and distinct, each with a strict sign change of
+    // p, hold an odd number of roots each; three roots in all: one each.
+    refined r[3];
+    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], 8);
+    if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
+      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      return;
+    }
+    for (int i = 1; i <= 3; ++i) {
+      auto side = [&](std::int64_t j) { return three_side(s, sa, i, mid(j)); };
+      auto side0 = [&] { return three_side(s, sa, i, point{}); };
+      put_real(out, i - 1, round_part(side, side0, r[i - 1].x));
+    }
+    return;
+  }
+  // One real root r and the pair u +- iv.
+  const refined rr = refine(around_p, g.x[0], 8);
+  part re_root{rr.x, false};
+  if (!rr.ok) {
+    auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };
+    auto side0 = [&] { return -sa * sgn(d); };
+    re_root = round_part(side, side0, rr.x);
+  }
+  put_real(out, 0, re_root);
+
+  poly64& Q = s.Q();
+  double u0 = g.re;
+  if (g.re_small || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
+    const wdd& q1 = Q.c[1];
+    const wdd& q0 = Q.c[0];
+    if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);
+  }
+  const refined ru = refine([&s](double x) { return s.Q().around(x); }, u0, 8);
+  part u{ru.x, false};
+  if (!ru.ok) {
+    auto side = [&](std::int64_t j) { return -s.q(mid(j)); };
+    auto side0 = [&] { return -s.q(point{}); };
+    u = round_part(side, side0, ru.x);
+  }
+
+  poly64& G = s.G();
+  double v0 = g.im;
+  if (g.im_small || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
+    const wdd& g1 = G.c[1];
+    const wdd& g0 = G.c[0];
+    if (g1.h != 0.0) {
+      const double ratio = -(g0.h / g1.h);
+      const long e = static_cast<long>(g0.x) - g1.x;
+      if (ratio > 0.0) v0 = ldexp_wide(std::sqrt(ratio * ((e & 1) != 0 ? 2.0 : 1.0)), (e - (e & 1)) / 2);
+    }
+  }
+  const refined rv = refine([&s](double x) { return s.G().around_sq(x); }, v0, 8);
+  part v{rv.x, false};
+  if (!rv.ok) {
+    auto side = [&](std::int64_t j) { return s.im_side(mid(j)); };
+    auto side0 = [] { return 1; };
+    v = round_part(side, side0, rv.x, 0);
+  }
+  put(out, 1, u, v);
+  put(out, 2, u, part{-v.f, v.lost});
+}
+
+}  // namespace qubic::exact64

@@ -1,0 +1,223 @@
+// Building blocks of the double engine against exact rationals (GMP mpq):
+// exponents and powers of two, the wide double-double's bounds, dot2 under
+// cancellation, keys and midpoints at the subnormal and overflow edges, the
+// search's ties, the frame filter's signs, and the rounding of a fraction
+// (against the hardware's correctly rounded division).
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include <gmpxx.h>
+#include <gtest/gtest.h>
+
+#include "exact64/big64.hpp"
+#include "exact64/cubic64.hpp"
+#include "exact64/stats64.hpp"
+#include "exact64/dot2.hpp"
+#include "exact64/keys.hpp"
+#include "exact64/poly64.hpp"
+#include "exact64/wide.hpp"
+
+namespace qubic::exact64 {
+namespace {
+
+mpq_class pow2q(long n) {
+  mpz_class z = 1;
+  if (n >= 0) return mpq_class(z << static_cast<mp_bitcnt_t>(n));
+  return mpq_class(mpz_class(1), z << static_cast<mp_bitcnt_t>(-n));
+}
+mpq_class q_of(double x) { return mpq_class(x); }
+mpq_class q_of(const wdd& w) { return (q_of(w.h) + q_of(w.l)) * pow2q(w.x); }
+mpq_class q_of(const point& p) { return (q_of(p.B) + p.s * pow2q(p.ell)) * pow2q(p.sigma); }
+// True when the exact x lies within w's bound.
+bool holds(const mpq_class& x, const wdd& w) { return abs(x - q_of(w)) <= q_of(w.e) * pow2q(w.x); }
+int sign(const mpq_class& x) { return sgn(x); }
+bool normal_for_test(double x) { return std::isnormal(x); }
+
+TEST(Exact64Blocks, SplitAndPow2) {
+  const struct { double x, m; int e; } rows[] = {
+      {0x1p-1074, 1.0, -1074},           // the smallest subnormal
+      {0x1.8p-1070, 1.5, -1070},         // a subnormal with two bits
+      {-6.0, -1.5, 2},                   // sign kept in the mantissa
+      {0x1.fffffffffffffp1023, 0x1.fffffffffffffp0, 1023},
+  };
+  for (const auto& r : rows) {
+    const mant_exp me = split_exp(r.x);
+    EXPECT_EQ(me.m, r.m) << r.x;
+    EXPECT_EQ(me.e, r.e) << r.x;
+  }
+  EXPECT_EQ(pow2(-1074), 0x1p-1074);
+  EXPECT_EQ(pow2(-1075), 0.0);
+  EXPECT_EQ(pow2(1023), 0x1p1023);
+  EXPECT_EQ(pow2(1024), std::numeric_limits<double>::infinity());
+}
+
+// Products and sums of wdd values whose exponents run far beyond double's
+// range, each compared with the exact rational result: the bound holds.
+TEST(Exact64Blocks, WideBoundsHold) {
+  std::mt19937_64 g(7);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  std::uniform_int_distribution<int> ex(-1074, 1023);
+  for (int i = 0; i < 2000; ++i) {
+    const double x = std::ldexp(m(g), ex(g)) * (i % 2 ? -1 : 1), y = std::ldexp(m(g), ex(g));
+    const wdd a = wdd_of(x) * wdd_of(y), b = wdd_of(y) * wdd_of(y) * wdd_of(x);
+    const mpq_class qa = q_of(x) * q_of(y), qb = q_of(y) * q_of(y) * q_of(x);
+    ASSERT_TRUE(holds(qa, a)) << x << " " << y;
+    ASSERT_TRUE(holds(qb, b));
+    ASSERT_TRUE(holds(qa * qb, a * b));
+    ASSERT_TRUE(holds(qa + qb, a + b));
+    ASSERT_TRUE(holds(qa - qa * q_of(1.0 + 0x1p-52), a - a * wdd_of(1.0 + 0x1p-52)));  // cancellation
+  }
+}
+
+TEST(Exact64Blocks, Dot2IsExactUnderCancellation) {
+  const double p = 1.0 + 0x1p-52;
+  // (1 + 2^-52)^2 - (1 + 2^-51) = 2^-104, by hand.
+  const wdd w = dot2(p, p, 1, 1.0 + 0x1p-51, 1.0, -1);
+  EXPECT_EQ(q_of(w), pow2q(-104));
+  EXPECT_TRUE(holds(pow2q(-104), w));
+  std::mt19937_64 g(8);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  for (int i = 0; i < 2000; ++i) {
+    const double a = std::ldexp(m(g), i % 40 - 20), b = std::ldexp(m(g), 3), c = std::ldexp(m(g), i % 7);
+    const double d = a * b / c;  // a b - c d cancels to a few bits
+    const mpq_class exact = q_of(a) * q_of(b) * 3 - q_of(c) * q_of(d) * 3;
+    const wdd r = dot2(a, b, 3, c, d, -3);
+    ASSERT_TRUE(holds(exact, r));
+    ASSERT_LE(q_of(r.e) * pow2q(r.x), abs(exact) * pow2q(-100)) << "relative to the result";
+  }
+}
+
+TEST(Exact64Blocks, MidpointsAtTheEdges) {
+  const struct { const char* why; std::int64_t j; mpq_class value; } rows[] = {
+      {"mid(0): half the smallest subnormal", 0, pow2q(-1075)},
+      {"mid(-1) mirrors it", -1, -pow2q(-1075)},
+      {"the last subnormal midpoint", (std::int64_t{1} << 52) - 1, (pow2q(53) - 1) * pow2q(-1075)},
+      {"above the smallest normal", std::int64_t{1} << 52, pow2q(-1022) + pow2q(-1075)},
+      {"above 1", key(1.0), 1 + pow2q(-53)},
+      {"below 1", key(1.0) - 1, 1 - pow2q(-54)},
+      {"the overflow threshold", inf_key - 1, pow2q(1024) - pow2q(970)},
+      {"its mirror", -inf_key, pow2q(970) - pow2q(1024)},
+  };
+  for (const auto& r : rows) EXPECT_EQ(q_of(mid(r.j)), r.value) << r.why;
+  EXPECT_EQ(key(-0.0), 0);
+  EXPECT_EQ(key_double(inf_key), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(key_double(-1), -0x1p-1074);
+}
+
+TEST(Exact64Blocks, SearchRoundsTiesToEven) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct { const char* why; mpq_class x; double rounded; double guess; } rows[] = {
+      {"3 * 2^-1075 ties to the even 2^-1073", 3 * pow2q(-1075), 0x1p-1073, 1.0},
+      {"2^-1075 ties to +0", pow2q(-1075), 0.0, 0x1p-1074},
+      {"1 + 2^-53 ties to 1", 1 + pow2q(-53), 1.0, -5.0},
+      {"the overflow threshold ties to inf", pow2q(1024) - pow2q(970), inf, 1.0},
+      {"just below it", pow2q(1024) - pow2q(970) - 1, 0x1.fffffffffffffp1023, inf},
+      {"a negative tie", -(3 * pow2q(-1075)), -0x1p-1073, 0.0},
+      {"far from the guess", mpq_class(1, 3), 0x1.5555555555555p-2, 1e300},
+  };
+  for (const auto& r : rows) {
+    auto side = [&](std::int64_t j) { return sign(r.x - q_of(mid(j))); };
+    EXPECT_EQ(key_double(round_by_search(side, key(r.guess))), r.rounded) << r.why;
+  }
+}
+
+// The frame filter at midpoints near the roots of seeded cubics with
+// coefficients over the whole range: never a wrong sign, and decided at
+// least at most points.
+TEST(Exact64Blocks, FrameFilterNeverLies) {
+  std::mt19937_64 g(9);
+  std::uniform_real_distribution<double> m(-2.0, 2.0);
+  std::uniform_int_distribution<int> ex(-300, 300), spread(-3, 3);
+  int decided = 0, total = 0;
+  for (int i = 0; i < 300; ++i) {
+    // a3, a2, a1 at the scale of r, and a0 chosen so that r is a root up to
+    // the rounding of a0: the midpoints around r lie within a few ulps of it.
+    const int e0 = ex(g);
+    const double r = std::ldexp(m(g), e0);
+    double c[4] = {std::ldexp(m(g), spread(g)), std::ldexp(m(g), e0 + spread(g)), std::ldexp(m(g), 2 * e0), 0.0};
+    c[3] = -(((c[0] * r + c[1]) * r + c[2]) * r);
+    poly64 p;
+    for (int k = 0; k < 4; ++k) p.c[k] = wdd_of(c[3 - k]);
+    const std::int64_t k0 = key(r);
+    for (std::int64_t j = k0 - 3; j <= k0 + 3; ++j) {
+      const point pt = mid(j);
+      const mpq_class x = q_of(pt);
+      const mpq_class exact = ((q_of(c[0]) * x + q_of(c[1])) * x + q_of(c[2])) * x + q_of(c[3]);
+      const int s = p.sign(pt);
+      ++total;
+      if (s != 0) {
+        ++decided;
+        ASSERT_EQ(s, sign(exact)) << i << " " << j;
+      }
+      if (normal_for_test(key_double(j))) {
+        const around_result a = p.around(key_double(j));
+        const mpq_class xl = q_of(mid(j - 1));
+        const mpq_class el = ((q_of(c[0]) * xl + q_of(c[1])) * xl + q_of(c[2])) * xl + q_of(c[3]);
+        if (a.lo != 0) {
+          ASSERT_EQ(a.lo, sign(el));
+        }
+        if (a.hi != 0) {
+          ASSERT_EQ(a.hi, sign(exact));
+        }
+      }
+    }
+  }
+  EXPECT_GT(decided, total * 9 / 10);
+}
+
+// round_ratio of two doubles is the hardware's division, which IEEE 754
+// rounds once to nearest even, subnormal and overflowing results included.
+TEST(Exact64Blocks, RatioRoundsLikeDivision) {
+  std::mt19937_64 g(10);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  std::uniform_int_distribution<int> ex(-1074, 1023);
+  dyadic n, q;
+  for (int i = 0; i < 3000; ++i) {
+    const double x = std::ldexp(m(g), ex(g)) * (i % 3 == 0 ? -1 : 1), y = std::ldexp(m(g), ex(g));
+    n.set(x);
+    q.set(y);
+    bool lost = false;
+    const double r = round_ratio(n, q, &lost);
+    ASSERT_EQ(r, x / y) << x << " / " << y;
+    ASSERT_EQ(std::signbit(r), std::signbit(x / y));
+    ASSERT_EQ(lost, x / y == 0.0);
+  }
+  n.set(0x1p-1074);  // 2^-1075: a tie between 0 and 2^-1074, to +0
+  q.set(2.0);
+  bool lost = false;
+  EXPECT_EQ(round_ratio(n, q, &lost), 0.0);
+  EXPECT_TRUE(lost);
+}
+
+// The worked examples in the contracts of wide.hpp, frame.hpp, poly64.hpp,
+// cubic64.hpp and cubic64.cpp, worked by hand (2^(1/3) to 20 digits from
+// 300-bit mpmath: 1.2599210498948731648).
+TEST(Exact64Blocks, WorkedExamples) {
+  const wdd third = wdd_of(0x1.5555555555555p-2) * wdd_of(3.0);
+  EXPECT_EQ(q_of(third), 1 - pow2q(-54));
+  EXPECT_LT(third.e * pow2(third.x), 0x1p-102);
+  poly64 p;
+  p.c[0] = wdd_of(-2.0);
+  p.c[3] = wdd_of(1.0);
+  const double x = 0x1.428a2f98d728bp+0;
+  const taylor t = expand(p.frame(0), x);
+  EXPECT_EQ(sign_at(t, -0x1p-53), -1);
+  EXPECT_EQ(sign_at(t, 0x1p-53), 1);
+  const around_result r = p.around(x);
+  EXPECT_EQ(r.lo, -1);
+  EXPECT_EQ(r.hi, 1);
+  cubic64 s(1.0, 0.0, 0.0, 3.0);  // x^3 + 3: disc = -243
+  EXPECT_EQ(s.disc(), -1);
+  EXPECT_EQ(s.p(point{-1.5, 0, 0, 0}), -1);  // -27/8 + 3
+  EXPECT_EQ(s.q(point{0.75, 0, 0, 0}), 1);   // 8 m^3 - 3
+  EXPECT_EQ(s.im_side(point{1.25, 0, 0, 0}), -1);
+  stats() = {};
+  cubic64 t3(1.0, -6.0, 11.0, -6.0);  // disc = 4, decided by the first filter
+  EXPECT_EQ(t3.disc(), 1);
+  EXPECT_EQ(stats().disc1, 0u);
+}
+
+}  // namespace
+}  // namespace qubic::exact64
