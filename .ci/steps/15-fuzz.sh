@@ -14,7 +14,6 @@ cd "$(dirname "$0")/../.."
 start=$SECONDS
 seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact exact64 batch"}
-[[ -d src/exact64 ]] || targets=${targets/exact64/}  # TEMPORARY, until the double engine lands
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUBIC_BUILD_FUZZ=ON -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF -DQUBIC_BUILD_PYTHON=OFF >/dev/null
