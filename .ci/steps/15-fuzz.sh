@@ -6,13 +6,13 @@
 # the step and leaves the reproducer in the temporary folder, which is then
 # kept and named.
 #
-#   bash .ci/steps/15-fuzz.sh                      (60 s per target)
+#   bash .ci/steps/15-fuzz.sh                      (40 s per target)
 #   FUZZ_SECONDS=3600 bash .ci/steps/15-fuzz.sh    (a long session)
 #   FUZZ_TARGETS="qubic" FUZZ_SECONDS=600 ...      (only some targets)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-40}
 targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact exact64 batch"}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
