@@ -1,4 +1,5 @@
 """qubic.dask.run_batch and run_batch_parts: the batch program over a file, block by block on a cluster."""
+import errno
 import os
 import warnings
 from collections import deque
@@ -29,12 +30,15 @@ class _Input:
         self.shown = os.fsdecode(test6)
         self.fs, self.path = fsspec.core.url_to_fs(self.shown)
         self.read, self.block_size = read, block_size
-        if isinstance(self.fs, LocalFileSystem):
-            self.file = open(self.path, "rb")
-            self.size = os.fstat(self.file.fileno()).st_size
-        else:
-            self.size = self.fs.size(self.path)
-            self.file = self.fs.open(self.path, "rb") if read == "client" else None
+        try:
+            if isinstance(self.fs, LocalFileSystem):
+                self.file = open(self.path, "rb")
+                self.size = os.fstat(self.file.fileno()).st_size
+            else:
+                self.size = self.fs.size(self.path)
+                self.file = self.fs.open(self.path, "rb") if read == "client" else None
+        except FileNotFoundError:  # named as given, not by the path it resolves to
+            raise FileNotFoundError(errno.ENOENT, os.strerror(errno.ENOENT), self.shown) from None
         self.blocks = _ranges.count(self.size, block_size)
 
     def local(self):
