@@ -17,7 +17,9 @@ of the workers together during the call, and the peak resident memory of
 the client process (ru_maxrss; LocalCluster runs the scheduler in it too, so
 the tasks it holds count), with --traced also the peak of the client's
 Python allocations during the call (tracemalloc), which the C library's
-allocator does not blur.  The scratch folder is removed at the end.
+allocator does not blur.  The scratch folder is removed at the end; the exit
+status is 1 if any outputs differ from the program's (the times are never
+judged).
 """
 import argparse
 import hashlib
@@ -89,6 +91,7 @@ def main():
     build = pathlib.Path(a.build).resolve()
     env = dict(os.environ, PYTHONPATH=str(build / "python"))
     scratch = pathlib.Path(tempfile.mkdtemp(prefix="qubic-dask-bench.", dir=a.dir))
+    differ = 0
     try:
         for n in a.records:
             prog = scratch / "program"
@@ -117,6 +120,7 @@ def main():
                         sys.exit(p.stderr)
                     r = json.loads(p.stdout.splitlines()[-1])
                     same = "" if outputs(out) == want else "  OUTPUTS DIFFER"
+                    differ += bool(same)
                     shutil.rmtree(out)
                     print(f"{workers:>7} {read:>8} {write:>10} {r['wall']:>8.2f} {r['wall'] / program:>8.2f} "
                           f"{r['client_cpu']:>13.2f} {r['workers_cpu']:>8.2f} {r['maxrss_mib']:>16.1f}"
@@ -124,7 +128,8 @@ def main():
             shutil.rmtree(prog)
     finally:
         shutil.rmtree(scratch)
+    return 1 if differ else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
