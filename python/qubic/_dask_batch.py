@@ -191,8 +191,8 @@ def run_batch_parts(client, test6, folder, *, read="client", block_size=1 << 22,
     Block k's outputs are folder/results6.K and folder/stdout.K (K the block
     number, five digits or as many as the last block needs), so that the
     concatenation of results6.* in name order is the program's results6,
-    and of stdout.* its standard output; nothing but a bad block's message
-    comes back to the client.  folder is a path or an fsspec URL that every
+    and of stdout.* its standard output; no output comes back to the client
+    but a bad block's (with its message, in the RecordError).  folder is a path or an fsspec URL that every
     worker reaches; it is made if it does not exist, and refused
     (ValueError, nothing written) if it holds anything.  test6, read,
     block_size, exact and in_flight are as in run_batch.
