@@ -8,9 +8,10 @@ that opens the file itself) gets the same bytes, and every line belongs to
 exactly one block; a block in which no line starts is empty.
 
 A line that runs past its range is kept to its first 65 bytes when it is
-longer: the record reads only 64 columns, and the 65th keeps a '\\r' that
-ends a line of 65 as the line's end, so the record is the same, and a reader
-holds at most block_size + 65 bytes whatever the lines' lengths.
+longer: the record reads only the first 64 columns (after dropping a '\\r'
+that ends the line, which a line cut to 65 bytes no longer has, or has in
+its 65th byte), so the record is the same, and a reader holds at most
+block_size + 65 bytes whatever the lines' lengths.
 
     >>> import io
     >>> read_block(io.BytesIO(b"ab\\ncd\\nef"), 1, 4)    # line 2 starts at 3, in [1, 4)
