@@ -5,8 +5,9 @@
 - console blocks (README.md and the docs pages listed in CONSOLE_PAGES): every `$ command` is run in
   a scratch folder with the build's programs first on the PATH, and its standard output must be the
   lines that follow it. Only cheap programs that touch nothing outside the folder may appear.
-- the first text block after the `run-example` command: its lines up to `...` must begin the output
-  that `qubic` gives on examples/test6, under the target's two headings.
+- the first text block after the first mention of `run-example` in those pages: its lines up to `...`
+  (all of them if there is none) must begin the output that `qubic` gives on examples/test6, under the
+  target's two headings.
 - python blocks: each is an examples/*.py file, byte for byte (those files are run by the Python tests).
 - cpp blocks: each is an examples/*.cpp file, byte for byte; the build compiles examples/solve.cpp
   against the library with the project's flags, and its output must be the text block that follows.
@@ -99,7 +100,7 @@ def run_example_output(source, qubic):
             "== results6: status per cubic, reconstructed coefficients after a 1 ==\n" + results6)
 
 
-def check_readme(source, readme, qubic, cpp_example):
+def check_readme(source, readme, cpp_example):
     failures = []
     lines = readme.count("\n")
     if lines > MAX_README_LINES:
@@ -110,17 +111,8 @@ def check_readme(source, readme, qubic, cpp_example):
         failures.append("README.md: no one-line sh block right after <!-- test-command -->")
 
     found = blocks(readme)
-    after_run = [b for b in found if b[0] == "text" and b[2] > readme.find("--target run-example")]
-    if not after_run:
-        failures.append("README.md: no text block after the run-example command")
-    else:
-        shown = after_run[0][1]
-        shown = shown[:shown.index("...\n")] if "...\n" in shown else shown
-        if not run_example_output(source, qubic).startswith(shown):
-            failures.append(f"README.md: the example's output is not what qubic writes:\n{shown}")
-
     examples = {p.read_text(): p.name for p in (source / "examples").iterdir() if p.suffix in (".py", ".cpp")}
-    for i, (language, body, end) in enumerate(found):
+    for i, (language, body, _) in enumerate(found):
         if language in ("python", "cpp") and body not in examples:
             failures.append(f"README.md: a {language} block that is no examples/ file:\n{body[:200]}")
         if language == "cpp" and examples.get(body) == "solve.cpp":
@@ -144,13 +136,23 @@ def main():
     env = dict(os.environ, PATH=os.pathsep.join(bins + [os.environ.get("PATH", "/usr/bin:/bin")]), LC_ALL="C")
 
     readme = (source / "README.md").read_text()
-    failures = check_readme(source, readme, Path(args.qubic).resolve(), Path(args.cpp_example).resolve())
+    failures = check_readme(source, readme, Path(args.cpp_example).resolve())
     for page in [source / "README.md", *sorted((source / "docs").glob("*.md"))]:
         failures += check_links(source, page, page.read_text())
+    example_output = run_example_output(source, Path(args.qubic).resolve())
     for name in CONSOLE_PAGES:
-        for language, body, _ in blocks((source / name).read_text()):
+        text = (source / name).read_text()
+        for language, body, _ in blocks(text):
             if language == "console":
                 failures += run_console(name, body, env)
+        after_run = [b for b in blocks(text) if b[0] == "text" and b[2] > text.find("run-example")]
+        if not after_run:
+            failures.append(f"{name}: no text block after the first mention of run-example")
+            continue
+        shown = after_run[0][1]
+        shown = shown[:shown.index("...\n")] if "...\n" in shown else shown
+        if not example_output.startswith(shown):
+            failures.append(f"{name}: the example's output is not what qubic writes:\n{shown}")
 
     for failure in failures:
         print(failure, end="\n\n")
