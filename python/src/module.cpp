@@ -22,6 +22,7 @@
 #include <qubic/exact.hpp>
 #include <qubic/solve.hpp>
 
+#include "records/block_loop.hpp"
 #include "records/record_loop.hpp"
 
 #ifndef QUBIC_VERSION
@@ -167,6 +168,7 @@ class memory_sink {
     len_ += n;
   }
   py::bytes bytes() const { return py::bytes(buf_.data(), len_); }
+  int error() const { return 0; }
 
  private:
   std::string buf_;
@@ -205,6 +207,29 @@ class byte_view {
 // the program's one-line error for the first field that cannot be read
 // (without its '\n') and line that field's line, the outputs then holding
 // what the program writes before it stops.
+// The records of data[0, n) through loop (record_loop, or the exact
+// engine's block_loop); line counts the lines read.  Returns 0, or the
+// number of the first field that cannot be read, its record at rec.
+template <class Loop>
+int run_records(Loop& loop, const char* data, std::size_t n, memory_sink& results, memory_sink& out,
+                std::uint64_t& line, char* rec) {
+  constexpr std::size_t width = qubic::records::record_width;
+  for (std::size_t pos = 0; pos < n;) {
+    const char* begin = data + pos;
+    const void* nl = std::memchr(begin, '\n', n - pos);
+    std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : n - pos;
+    pos += take + (nl ? 1 : 0);
+    ++line;
+    if (take > 0 && begin[take - 1] == '\r') --take;
+    const std::size_t used = std::min(take, width);
+    std::memcpy(rec, begin, used);
+    std::memset(rec + used, ' ', width - used);
+    if (const int k = loop.step(rec, results, out); k != 0) return k;
+  }
+  loop.finish(results, out);
+  return 0;
+}
+
 py::tuple run_batch(const py::object& test6, bool exact, std::uint64_t first_line) {
   const byte_view bytes(test6);
   const char* const data = bytes.data();
@@ -214,25 +239,16 @@ py::tuple run_batch(const py::object& test6, bool exact, std::uint64_t first_lin
   std::uint64_t line = first_line - 1;
   {
     py::gil_scoped_release unlocked;
-    qubic::records::record_loop loop(exact ? &::qubic::qubic_exact : &::qubic::qubic);
-    const std::size_t n = bytes.size();
-    constexpr std::size_t width = qubic::records::record_width;
-    char rec[width];
-    for (std::size_t pos = 0; pos < n;) {
-      const char* begin = data + pos;
-      const void* nl = std::memchr(begin, '\n', n - pos);
-      std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : n - pos;
-      pos += take + (nl ? 1 : 0);
-      ++line;
-      if (take > 0 && begin[take - 1] == '\r') --take;
-      const std::size_t used = std::min(take, width);
-      std::memcpy(rec, begin, used);
-      std::memset(rec + used, ' ', width - used);
-      if (const int k = loop.step(rec, results, out); k != 0) {
-        qubic::records::field_error(message, sizeof message, "test6", line, k, rec);
-        break;
-      }
+    char rec[qubic::records::record_width];
+    int k = 0;
+    if (exact) {
+      qubic::records::block_loop loop;
+      k = run_records(loop, data, bytes.size(), results, out, line, rec);
+    } else {
+      qubic::records::record_loop loop(&::qubic::qubic);
+      k = run_records(loop, data, bytes.size(), results, out, line, rec);
     }
+    if (k != 0) qubic::records::field_error(message, sizeof message, "test6", line, k, rec);
   }
   py::object msg = py::none();
   if (message[0] != '\0') msg = py::str(std::string(message, std::strlen(message) - 1));
