@@ -17,14 +17,9 @@ namespace qubic::test {
 namespace {
 
 // x^3 - 6x^2 + 11x - 6 as the writer lays it out, and what the batch program
-// makes of it.  The solver finds 3, then 2 - 2^-23 and 1 + 2^-23 from the
-// factor x^2 - 3x + 2, printed shortest "3 1.9999999 1.0000001" with
-// imaginary parts +0.  Multiplied back out in coef's order, worked by hand:
-// 3 + (2 - 2^-23) rounds to 5, + (1 + 2^-23) to 6: rb(2) = -6;
-// 3 (2 - 2^-23) rounds to 6 - 2^-21, (2 - 2^-23)(1 + 2^-23) to 2, 3 (1 + 2^-23)
-// (a tie) to 3 + 2^-21, and their sum is exactly 11: rb(1) = 11;
-// (6 - 2^-21)(1 + 2^-23) rounds to 6: rb(0) = -6.  Imaginary parts:
-// ib(2) = -(0 + 0 + 0) = -0, ib(1) = +0, ib(0) = -(+0) = -0.
+// makes of it: the roots 3, 2 - 2^-23, 1 + 2^-23, printed shortest, and the
+// cubic multiplied back out in coef's order (worked by hand in
+// tests/records/record_loop_test.cpp), imaginary parts -0, +0, -0.
 const std::string road_record = "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01\n";
 const std::string road_results = "1\n" + road_record + "  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n";
 
@@ -108,6 +103,10 @@ TEST(BatchRun, RunsAndFailures) {
       {.why = "test6 -> /proc/self/fd/1", .test6 = to_stdout, .status = 1, .err = out_test6},
       {.why = "results6 -> /dev/null, standard output /dev/null: no file, no refusal", .results6 = to_null,
        .after = to_null, .out_to = "/dev/null"},
+      {.why = "--exact takes no --csv", .args = {"--exact", "--csv"}, .status = 2,
+       .err = "qubic: unexpected argument '--csv'\n" + usage},
+      {.why = "each option at most once", .args = {"--exact", "--exact"}, .status = 2,
+       .err = "qubic: option '--exact' given twice\n" + usage},
   };
   for (const batch_case& c : cases) {
     SCOPED_TRACE(c.why);

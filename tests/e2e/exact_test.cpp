@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <tuple>
 
 #include <qubic/solve.hpp>
 
@@ -90,28 +89,6 @@ TEST(ExactBatch, SolvesTheExampleRecordsTheSolverCannot) {
   ASSERT_EQ(results.size(), 32u);
   EXPECT_EQ(results[27] + "\n" + results[28], "  0.10000000E+01  0.00000000E+00 -0.23096332E+33        Infinity\n"
                                               "  0.00000000E+00  0.00000000E+00  0.00000000E+00  0.00000000E+00");
-}
-
-TEST(ExactOptions, WordsAndRefusals) {
-  const std::string w1(exact_flag_meaning(flag::found)), w3(exact_flag_meaning(flag::unusable));
-  const std::string usage = "usage: qubic [--exact] [--help | --version]\n",
-                    solve_usage = " (usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0])\n";
-  const struct { const char* exe; std::vector<std::string> args; int status; std::string out, err; } cases[] = {
-      // 2^-149 x^3 - x^2: roots 0, 0 and 2^149, reported in the exact engine's words.
-      {QUBIC_SOLVE_EXE, {"--exact", "1e-45", "-1", "0", "0"}, 0,
-       "cubic  1e-45 x^3 - 1 x^2 + 0 x + 0\nroot   real part        imaginary part   flag\n"
-       "1      0                0                 1  " + w1 + "\n2      0                0                 1  " + w1 +
-       "\n3      inf              0                -3  " + w3 + "\nsolved: no\n", ""},
-      {QUBIC_SOLVE_EXE, {"--exact", "--frob"}, 2, "", "qubic-solve: argument 2: unknown option '--frob'" + solve_usage},
-      {QUBIC_EXE, {"--exact", "--csv"}, 2, "", "qubic: unexpected argument '--csv'\n" + usage},
-      // One rule in both programs: each option at most once.
-      {QUBIC_SOLVE_EXE, {"--exact", "--csv", "--exact"}, 2, "", "qubic-solve: argument 3: '--exact' given twice" + solve_usage},
-      {QUBIC_EXE, {"--exact", "--exact"}, 2, "", "qubic: option '--exact' given twice\n" + usage},
-  };
-  for (const auto& c : cases) {
-    const run_result r = run_dir().run(c.exe, c.args);
-    EXPECT_EQ(std::tie(r.status, r.out, r.err), std::tie(c.status, c.out, c.err));
-  }
 }
 
 }  // namespace

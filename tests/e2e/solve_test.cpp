@@ -39,6 +39,7 @@ std::string report(const std::string& cubic) { return "cubic  " + cubic + "\nroo
 
 TEST(SolveTool, RowsReportsAndErrors) {
   const std::string refused = "      -                -                -2  " + std::string(flag_meaning(-2)) + "\n";
+  const std::string found(exact_flag_meaning(flag::found));
   const tool_case cases[] = {
       csv("leading zero: no root 3, its fields empty", "0 1 -3 2", "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n"),
       csv("-0 and a subnormal: refused, roots empty", "-0 1e-40 1 1", "-0,1e-40,1,1,-2,-2,-2,,,,,,\n"),
@@ -92,6 +93,15 @@ TEST(SolveTool, RowsReportsAndErrors) {
           "1,-1e-45,inf,-0,-2,-2,-2,,,,,,\n"),
       csv("hexadecimal without exponent, with a bare point", "0x.8 -0x1.fffffefp127 0x10 nan",
           "0.5,-3.4028235e+38,16,nan,-2,-2,-2,,,,,,\n"),
+      // 2^-149 x^3 - x^2: roots 0, 0 and 2^149, reported in the exact engine's words.
+      {"--exact: the exact engine's report", {"--exact", "1e-45", "-1", "0", "0"}, "", 0,
+       report("1e-45 x^3 - 1 x^2 + 0 x + 0") + "1      0                0                 1  " + found +
+           "\n2      0                0                 1  " + found + "\n3      inf              0                -3  " +
+           std::string(exact_flag_meaning(flag::unusable)) + "\nsolved: no\n", ""},
+      {"--exact, then an unknown option", {"--exact", "--frob"}, "", 2, "",
+       "qubic-solve: argument 2: unknown option '--frob'" + usage},
+      {"each option at most once", {"--exact", "--csv", "--exact"}, "", 2, "",
+       "qubic-solve: argument 3: '--exact' given twice" + usage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
