@@ -1,9 +1,10 @@
 // The exact engine's building blocks on hand-worked cases: which level of
 // the escalation decides each sign (filter, compensated sum, exact
 // expansion, GMP), the exact expansion itself, the second guesses of a
-// cluster, and the rounding at the top of the float range.  The reference comparison (exact_test.cpp) proves the answers;
-// these rows pin the levels, so that a sign that silently falls through to
-// a slower level (or a level that answers wrongly) shows here first.
+// cluster, and the rounding at the top of the float range.  The reference
+// comparison (exact_test.cpp) proves the answers; these rows pin the levels,
+// so that a sign that silently falls through to a slower level (or a level
+// that answers wrongly) shows here first.
 #include <cstdint>
 #include <functional>
 
