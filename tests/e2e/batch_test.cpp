@@ -155,5 +155,45 @@ TEST(BatchRun, ShippedExample) {
   EXPECT_FALSE(out >> skip) << "extra output: " << skip;
 }
 
+// The lines of a text, each ended by a line feed.
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> v;
+  for (std::size_t at = 0, end = 0; (end = text.find('\n', at)) != std::string::npos; at = end + 1) v.push_back(text.substr(at, end - at));
+  return v;
+}
+
+// With --exact; expected roots as in tests/e2e/solve_test.cpp.
+TEST(ExactBatch, SolvesTheExampleRecordsTheSolverCannot) {
+  const run_dir d;
+  write_file(d / "test6", read_file(QUBIC_EXAMPLES "/test6"));
+  const run_result r = d.run(QUBIC_EXE, {"--exact"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  // results6: per record a status line, after a 1 the record's two lines.
+  // Record 7 (a leading zero: two roots) and 10 (a root near -1e-40 is
+  // subnormal: flag -3) stay unsolved, as with the solver.
+  const std::vector<std::string> results = lines(read_file(d / "results6")), out = lines(r.out);
+  std::string status;
+  for (std::size_t i = 0; i < results.size(); i += results[i] == "1" ? 3 : 1) status += results[i];
+  EXPECT_EQ(status, "111111011011");
+  // On standard output the real parts, then the imaginary parts, of each
+  // solved record: records 8, 9 and 11 are the 7th to the 9th.
+  ASSERT_EQ(out.size(), 20u) << r.out;
+  const char* want[] = {
+      "-1.4655713 0.23278561 0.23278561", "0 0.792552 -0.792552",  // x^3 + x^2 + 1: the solver's bisection stalls
+      "-1 0.5 0.5", "0 0.8660254 -0.8660254",  // x^3 + 1e-40 x^2 + 1: 1e-40 moves the roots by 1e-40 relative
+      "-1e20 5e19 5e19", "0 8.660254e19 -8.660254e19",  // 1e-30 x^3 + 1e30: the solver's bound overflows
+  };
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(by_bits(out[12 + i]), by_bits(want[i])) << out[12 + i];
+  // Record 11's rebuilt cubic, from the roots above (u = 5e19, v = 8.660254e19
+  // as floats, r1 = -2u exactly), multiplied out by hand in rationals: x^2 has
+  // r1 + 2u = 0, x has v^2 - 3u^2 = -230963324213250406586868599619584 (a
+  // float), x^0 has 2u (u^2 + v^2) > 1e60, beyond the range; the pair's
+  // imaginary parts cancel exactly.  (coef wrote NaN for three of them.)
+  ASSERT_EQ(results.size(), 32u);
+  EXPECT_EQ(results[27] + "\n" + results[28], "  0.10000000E+01  0.00000000E+00 -0.23096332E+33        Infinity\n"
+                                              "  0.00000000E+00  0.00000000E+00  0.00000000E+00  0.00000000E+00");
+}
+
 }  // namespace
 }  // namespace qubic::test
