@@ -162,7 +162,8 @@ std::vector<std::string> lines(const std::string& text) {
   return v;
 }
 
-// With --exact; expected roots as in tests/e2e/solve_test.cpp.
+// With --exact: the expected roots are the true roots rounded to nearest
+// single, checked against 400-bit mpmath (never against this program).
 TEST(ExactBatch, SolvesTheExampleRecordsTheSolverCannot) {
   const run_dir d;
   write_file(d / "test6", read_file(QUBIC_EXAMPLES "/test6"));
