@@ -29,23 +29,10 @@ namespace {
 
 using namespace qubic::test;
 
-// What a path holds: bytes, or one of these (a path under /dev/ is a symlink to it).
-const std::string none = "<no file>", dir = "<directory>", link = "<symlink>";
+const std::string none = no_file, dir = directory, null = "-> /dev/null", full = "-> /dev/full";
 const std::string earlier = "1\nearlier run\n";
 const std::string road = "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01\n";
 const std::string road_stdout = "3 1.9999999 1.0000001\n0 0 0\n";
-
-void make(const std::string& path, const std::string& what) {
-  if (what == dir) std::filesystem::create_directory(path);
-  if (what.starts_with("/dev/")) std::filesystem::create_symlink(what, path);
-  if (what != dir && what != none && !what.starts_with("/dev/")) write_file(path, what);
-}
-
-std::string holds(const std::string& path) {
-  if (std::filesystem::is_symlink(path)) return link;
-  if (std::filesystem::is_directory(path)) return dir;
-  return exists(path) ? read_file(path) : none;
-}
 
 TEST(Batch, ConnectionsAndFailures) {
   // file: the one the error line names, nullptr for a run without error.
@@ -57,8 +44,8 @@ TEST(Batch, ConnectionsAndFailures) {
       {earlier, dir, "test6", "cannot read", EISDIR, earlier, ""},   // the old result file stays
       {dir, earlier, "results6", "cannot open for writing", EISDIR, dir, ""},
       {earlier, "\n", nullptr, "", 0, "0\n", ""},    // emptied, then written from its beginning
-      {"/dev/null", "\n", nullptr, "", 0, link, ""},  // a device is not truncated, through a symlink
-      {"/dev/full", road + road, "results6", "cannot write", ENOSPC, link, road_stdout + road_stdout},
+      {null, "\n", nullptr, "", 0, null, ""},  // a device is not truncated, through a symlink
+      {full, road + road, "results6", "cannot write", ENOSPC, full, road_stdout + road_stdout},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.results + " and " + c.test);

@@ -1,4 +1,9 @@
-// qubic-solve end to end: the CSV format, the reports, errors and exit status.
+// qubic-solve end to end: the CSV format, the reports, errors and exit
+// status.  With --exact, the expected roots are the true roots of the float
+// cubics rounded to nearest single, written as decimals that read back to
+// those singles; each was checked against the roots computed with 400-bit
+// mpmath (never against this program).  The exact engine's whole contract,
+// case by case, is tested against a rational reference in tests/exact.
 #include <poll.h>
 
 #include <cerrno>
@@ -39,6 +44,7 @@ std::string report(const std::string& cubic) { return "cubic  " + cubic + "\nroo
 
 TEST(SolveTool, RowsReportsAndErrors) {
   const std::string refused = "      -                -                -2  " + std::string(flag_meaning(-2)) + "\n";
+  const std::string found(exact_flag_meaning(flag::found));
   const tool_case cases[] = {
       csv("leading zero: no root 3, its fields empty", "0 1 -3 2", "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n"),
       csv("-0 and a subnormal: refused, roots empty", "-0 1e-40 1 1", "-0,1e-40,1,1,-2,-2,-2,,,,,,\n"),
@@ -92,6 +98,15 @@ TEST(SolveTool, RowsReportsAndErrors) {
           "1,-1e-45,inf,-0,-2,-2,-2,,,,,,\n"),
       csv("hexadecimal without exponent, with a bare point", "0x.8 -0x1.fffffefp127 0x10 nan",
           "0.5,-3.4028235e+38,16,nan,-2,-2,-2,,,,,,\n"),
+      // 2^-149 x^3 - x^2: roots 0, 0 and 2^149, reported in the exact engine's words.
+      {"--exact: the exact engine's report", {"--exact", "1e-45", "-1", "0", "0"}, "", 0,
+       report("1e-45 x^3 - 1 x^2 + 0 x + 0") + "1      0                0                 1  " + found +
+           "\n2      0                0                 1  " + found + "\n3      inf              0                -3  " +
+           std::string(exact_flag_meaning(flag::unusable)) + "\nsolved: no\n", ""},
+      {"--exact, then an unknown option", {"--exact", "--frob"}, "", 2, "",
+       "qubic-solve: argument 2: unknown option '--frob'" + usage},
+      {"each option at most once", {"--exact", "--csv", "--exact"}, "", 2, "",
+       "qubic-solve: argument 3: '--exact' given twice" + usage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -101,6 +116,22 @@ TEST(SolveTool, RowsReportsAndErrors) {
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(r.in, c.input) << "the input changed";
   }
+}
+
+TEST(ExactTool, CorrectlyRoundedRootsAndFlags) {
+  const std::string rows[][2] = {  // the line read; the flags, re1, im1, re2, im2, re3, im3 written after it
+      // Real roots first, then the pair with the positive imaginary part (the
+      // engine's other answers are checked in tests/exact, NamedExamples).
+      {"1 0 0 3", "1,1,1,-1.4422495,0,0.72112477,1.2490247,0.72112477,-1.2490247"},
+      {"0 1 -3 2", "1,1,-1,1,0,2,0,,"},  // a leading zero: two roots, the third root's fields empty
+      {"1 inf 0 1", "-2,-2,-2,,,,,,"},   // refused, nothing written
+  };
+  std::string input, want = header;
+  for (const auto& row : rows) input += row[0] + "\n", want += row[0] + "," + row[1] + "\n";
+  const run_result r = run_dir().run(QUBIC_SOLVE_EXE, {"--exact", "--csv"}, input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(by_bits(r.out), by_bits(want)) << r.out;
 }
 
 // A program that writes one line and waits for its answer before the next:
