@@ -1,7 +1,8 @@
 // qubic._qubic: the compiled half of the Python module.  The Python half
 // (qubic/_solve.py) checks the arguments, rounds and broadcasts the
 // coefficients with numpy and hands this module one array of shape (n, 4)
-// in the precision of the solver, strided as numpy made it; every loop over
+// in the precision asked for (float32, or float64 for the exact engine's
+// double entry), strided as numpy made it; every loop over
 // cubics or records is here, with the GIL released.
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
@@ -75,6 +76,13 @@ void solve_exact_slice(rows<float> in, std::size_t b, std::size_t e, outputs<flo
   qubic::solve_exact_batch(slice, out.roots + 3 * b, out.flags + 3 * b, out.solved + b);
 }
 
+// Cubics [b, e) of float64 `in` into `out` by the exact engine's double
+// entry, one call per cubic.  A slice, like solve_exact_slice, so that a
+// vectorized batch entry for doubles can take its place unchanged.
+void solve_exact_double_slice(rows<double> in, std::size_t b, std::size_t e, outputs<double> out) {
+  solve_each<double, &qubic::solve_exact_double>(in, b, e, out);
+}
+
 template <class Real>
 using slice_solver = void (*)(rows<Real>, std::size_t, std::size_t, outputs<Real>);
 
@@ -146,6 +154,11 @@ py::tuple solve_array(const py::array& coeffs, slice_solver<Real> solve, std::si
 // batch path.
 py::tuple solve_float(const py::array& coeffs, bool exact, std::size_t threads) {
   return solve_array<float>(coeffs, exact ? &solve_exact_slice : &solve_each<float, &qubic::solve>, threads);
+}
+
+// float64 cubics by the exact engine's double entry: roots complex128.
+py::tuple solve_double(const py::array& coeffs, std::size_t threads) {
+  return solve_array<double>(coeffs, &solve_exact_double_slice, threads);
 }
 
 // float32 cubics by the scalar exact engine, one call per cubic: what the
@@ -270,6 +283,7 @@ PYBIND11_MODULE(_qubic, m) {
   m.doc() = "The compiled core of qubic; use the package qubic, not this module.";
   m.attr("__version__") = QUBIC_VERSION;
   m.def("solve_float", &solve_float, py::arg("coeffs"), py::arg("exact"), py::arg("threads"));
+  m.def("solve_double", &solve_double, py::arg("coeffs"), py::arg("threads"));
   m.def("solve_exact_each", &solve_exact_each, py::arg("coeffs"), py::arg("threads"));
   m.def("run_batch", &run_batch, py::arg("test6"), py::arg("exact"), py::arg("first_line"));
   m.def("flag_meaning", &flag_meaning, py::arg("code"), py::arg("exact"));
