@@ -1,7 +1,4 @@
-"""Solve cubics with qubic: one, then a million at once, then the unsolved ones exactly.
-
-    python3 examples/solve.py
-"""
+# Solve cubics with qubic: one, then a million at once, then the unsolved ones exactly.
 import numpy as np
 
 import qubic

@@ -4,6 +4,7 @@
     /usr/bin/python3 python/bench.py [--build build] [--count 1000000]
                                      [--sample 2000] [--repeats 5]
     /usr/bin/python3 python/bench.py --callgrind [--build build] [--count N]
+    /usr/bin/python3 python/bench.py --double [--sample 10000] [...]
 
 One run, the same cubics for all: a seeded mix drawn as the batch program's
 reference input is (40% three real roots, 40% a real root and a complex
@@ -26,6 +27,13 @@ qubic.solve; qubic.solve on one thread within 1.5x of the C++ loop, and
 with exact=True within 1.3x of the C++ batch entry.  CPU time is used for
 one thread because on a loaded machine wall time counts the waits.
 
+--double adds the exact engine on double cubics: the same draw kept in
+float64 (not rounded to float32), solved by qubic.solve(..., exact=True,
+dtype=numpy.float64, threads=1), against numpy.roots per cubic on the first
+--sample of those doubles, both in CPU time of the thread, and against the
+C++ loop of qubic::solve_exact_double on them; targets: numpy.roots >= 100x
+slower per cubic, and qubic.solve within 1.3x of the C++ loop.
+
 --callgrind counts instructions per cubic instead (valgrind's callgrind, no
 timing): each one-thread contender run once and twice in a fresh process,
 the difference divided by --count, so that start-up, imports and reading
@@ -47,8 +55,8 @@ import time
 import numpy as np
 
 
-def cubics(count, seed=6):
-    """count cubics (count, 4), float32, highest power first, drawn as the
+def cubics(count, seed=6, dtype=np.float32):
+    """count cubics (count, 4), float32 (or dtype), highest power first, drawn as the
     batch program's reference input draws them (bench/make-test6.py), with
     numpy's generator: 40% a3 (x - r1)(x - r2)(x - r3), 40% a3 (x - r)(x^2 -
     2u x + u^2 + v^2), 20% four random coefficients; scales over decades."""
@@ -72,7 +80,7 @@ def cubics(count, seed=6):
     c = np.where((kind < 0.4)[:, None], real, np.where((kind < 0.8)[:, None], pair, rand))
     c[kind < 0.8] *= a3[kind < 0.8, None]
     with np.errstate(over="ignore"):
-        return c.astype(np.float32)
+        return c.astype(dtype)
 
 
 def strided(c):
@@ -83,10 +91,15 @@ def strided(c):
     return wide[:, ::2]
 
 
-def calls(qubic, c):
-    """The Python contenders: name -> (call, clock)."""
+DOUBLE = "exact=True, float64, 1 thread"
+
+
+def calls(qubic, c, d=None):
+    """The Python contenders: name -> (call, clock); with the float64
+    cubics d (--double), the double engine too."""
     wall, cpu = time.perf_counter, time.thread_time
     s = strided(c)
+    double = {} if d is None else {DOUBLE: (lambda: qubic.solve(d, exact=True, dtype=np.float64, threads=1), cpu)}
     return {
         "qubic.solve": (lambda: qubic.solve(c), wall),
         "qubic.solve, 1 thread": (lambda: qubic.solve(c, threads=1), cpu),
@@ -96,10 +109,17 @@ def calls(qubic, c):
         # The same strided cubics copied to contiguous rows first: what reading the strides saves.
         "exact=True, 1 thread, strided, copied": (
             lambda: qubic.solve(np.ascontiguousarray(s), exact=True, threads=1), cpu),
+        **double,
     }
 
 
 LOOPS = {"C++ loop, qubic::solve": "solve", "C++ solve_exact_batch": "batch", "C++ loop, qubic::solve_exact": "exact"}
+DOUBLE_LOOP = "C++ loop, qubic::solve_exact_double"  # on the float64 cubics, in path + ".f64"
+
+
+def loops(double):
+    """The C++ loops: name -> (engine, suffix of the file of cubics)."""
+    return {**{name: (engine, "") for name, engine in LOOPS.items()}, **({DOUBLE_LOOP: ("double", ".f64")} if double else {})}
 
 
 def loop(build, path, engine, repeats=1):
@@ -115,17 +135,20 @@ def timed(f, clock):
     return clock() - t0
 
 
-def timings(a, build, qubic, c, path):
+def timings(a, build, qubic, c, d, path):
     sample = c[: a.sample].astype(np.float64)
-    contenders = calls(qubic, c)
-    roots = "numpy.roots per cubic"
-    t = {name: [] for name in [*contenders, *LOOPS, roots]}  # seconds, round by round
+    contenders = calls(qubic, c, d)
+    roots, roots64 = "numpy.roots per cubic", "numpy.roots per float64 cubic, CPU"
+    cpp = loops(d is not None)
+    t = {name: [] for name in [*contenders, *cpp, roots] + [roots64] * (d is not None)}  # seconds, round by round
     for _ in range(a.repeats):
         for name, (f, clock) in contenders.items():
             t[name].append(timed(f, clock))
-        for name, engine in LOOPS.items():
-            t[name].append(loop(build, path, engine))
+        for name, (engine, suffix) in cpp.items():
+            t[name].append(loop(build, path + suffix, engine))
         t[roots].append(timed(lambda: [np.roots(p) for p in sample], time.perf_counter) / len(sample) * a.count)
+        if d is not None:
+            t[roots64].append(timed(lambda: [np.roots(p) for p in d[: a.sample]], time.thread_time) / a.sample * a.count)
     wall = {name for name, (_, clock) in contenders.items() if clock is time.perf_counter} | {roots}
 
     solved = qubic.solve(c).solved.mean()
@@ -146,6 +169,9 @@ def timings(a, build, qubic, c, path):
     ratio("qubic.solve, 1 thread", "C++ loop, qubic::solve", 1.5, "<=")
     ratio("exact=True, 1 thread", "C++ solve_exact_batch", 1.3, "<=")
     ratio("exact=True, 1 thread, strided", "C++ solve_exact_batch", 1.3, "<=")
+    if d is not None:
+        ratio(roots64, DOUBLE, 100, ">=")
+        ratio(DOUBLE, DOUBLE_LOOP, 1.3, "<=")
 
 
 def instructions(cmd):
@@ -157,12 +183,12 @@ def instructions(cmd):
 def callgrind(a, build, path):
     me = [sys.executable, os.path.abspath(__file__), "--build", str(build), "--file", path, "--one"]
     print(f"{a.count} cubics: instructions per cubic (callgrind: two calls minus one, so start-up cancels)")
-    for name, (_, clock) in calls(None, np.zeros((0, 4), np.float32)).items():
+    for name, (_, clock) in calls(None, np.zeros((0, 4), np.float32), np.zeros((0, 4)) if a.double else None).items():
         if clock is time.thread_time:
             once, twice = (instructions(me + [name, str(k)]) for k in (1, 2))
             print(f"  {name:40s} {(twice - once) / a.count:9.1f}")
-    for name, engine in LOOPS.items():
-        loop_cmd = [str(build / "python" / "qubic_solve_loop"), path]
+    for name, (engine, suffix) in loops(a.double).items():
+        loop_cmd = [str(build / "python" / "qubic_solve_loop"), path + suffix]
         once, twice = (instructions(loop_cmd + [str(k), engine]) for k in (1, 2))
         print(f"  {name:40s} {(twice - once) / a.count:9.1f}")
 
@@ -174,6 +200,7 @@ def main(argv=None):
     ap.add_argument("--sample", type=int, default=2000, help="cubics for numpy.roots (default 2000)")
     ap.add_argument("--repeats", type=int, default=5)
     ap.add_argument("--callgrind", action="store_true", help="count instructions per cubic instead")
+    ap.add_argument("--double", action="store_true", help="the exact engine on float64 cubics too")
     ap.add_argument("--file", help=argparse.SUPPRESS)  # --one: the cubics, as written by a run
     ap.add_argument("--one", nargs=2, help=argparse.SUPPRESS)  # NAME TIMES: one contender, for callgrind
     a = ap.parse_args(argv)
@@ -181,19 +208,24 @@ def main(argv=None):
     sys.path.insert(0, str(build / "python"))
     import qubic
 
-    if a.one:
-        f, _ = calls(qubic, np.fromfile(a.file, np.float32).reshape(-1, 4))[a.one[0]]
+    if a.one:  # the float64 cubics, when asked for, beside the float32 ones
+        c = np.fromfile(a.file, np.float32).reshape(-1, 4)
+        d = np.fromfile(a.file + ".f64", np.float64).reshape(-1, 4) if a.one[0] == DOUBLE else None
+        f, _ = calls(qubic, c, d)[a.one[0]]
         for _ in range(int(a.one[1])):
             f()
         return 0
     c = cubics(a.count)
+    d = cubics(a.count, dtype=np.float64) if a.double else None
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "cubics.f32")
         c.tofile(path)
+        if d is not None:
+            d.tofile(path + ".f64")
         if a.callgrind:
             callgrind(a, build, path)
         else:
-            timings(a, build, qubic, c, path)
+            timings(a, build, qubic, c, d, path)
     return 0
 
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Seeded generator of test cubics for qubic.
 
-    gencubics.py --family F --count N --seed S --format {csv,test6}
+    gencubics.py --family F --count N --seed S --format {csv,hex,test6}
     gencubics.py --list
 
 Writes N cubics of family F to standard output (or --out FILE), one cubic per
@@ -10,6 +10,8 @@ line, highest power first:
   csv    four coefficients "a3 a2 a1 a0" separated by one blank, each the
          shortest decimal that reads back as the same single-precision value
          ("0.1", "-0", "1e-05", "3.4028235e+38", "inf", "-inf", "nan");
+  hex    as csv, each coefficient a hexadecimal floating constant
+         ("0x1.8000000000000p+1", "-0x0.0p+0", "inf", "nan");
   test6  one coefficient record: four E16.8 fields of 16 columns each,
          right-justified "0.dddddddd E+nn" ("  0.10000000E+01",
          " -0.60000000E+01"); non-finite values as "Infinity", "-Infinity",
@@ -17,6 +19,10 @@ line, highest power first:
 
 Every coefficient is rounded to single precision before it is written; a
 value beyond the single-precision range becomes an infinity of its sign.
+The family "double" alone keeps double-precision coefficients (for
+qubic-solve --exact --double): csv writes the shortest decimal that reads
+back as the same double ("0.1", "-0.0", "5e-324"), and test6, whose fields
+hold singles, is refused.
 The output depends only on (family, count, seed): the random stream is
 seeded from the family name and the seed, never from the clock, and the
 first N cubics of a larger count are the same N cubics.
@@ -33,6 +39,10 @@ Families:
                 largest and smallest normal singles, degenerate cubics
                 (leading zero, constant zero, all zero)
   mix           all of the above interleaved (the large cross-build input)
+  double        double-precision coefficients: the first four families
+                unrounded, coefficients over the whole double range,
+                subnormal ones, zeros, infinities and NaN, exact multiple
+                roots scaled by powers of two, singles among doubles
 
 Standard library only.
 """
@@ -261,7 +271,33 @@ FAMILIES = {
 # weights of the families in "mix"
 MIX_WEIGHTS = (("uniform", 2), ("realroots", 3), ("complexroots", 3),
                ("nearmultiple", 2), ("wide", 2), ("special", 1))
-ALL_FAMILIES = tuple(FAMILIES) + ("mix",)
+ALL_FAMILIES = tuple(FAMILIES) + ("mix",)  # the single-precision families
+DOUBLE_FAMILIES = ("double",)
+
+DBL_MAX = sys.float_info.max
+DBL_MIN = sys.float_info.min                 # 2^-1022
+DBL_TRUE_MIN = math.ldexp(1.0, -1074)
+_DOUBLE_POOL = (0.0, -0.0, 1.0, -1.0, 0.1, -3.0, DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN,
+                DBL_TRUE_MIN, -DBL_TRUE_MIN, math.ldexp(1.0, -1022) - DBL_TRUE_MIN,  # largest subnormal
+                1e-310, FLT_MAX, FLT_TRUE_MIN, 1e300, -1e-300, INF, -INF, NAN)
+
+
+def gen_double(rng):
+    """One double cubic; see the family list above."""
+    kind = rng.randrange(8)
+    if kind < 4:           # uniform, real roots, complex pairs, near-multiple: not rounded
+        return (gen_uniform, gen_realroots, gen_complexroots, gen_nearmultiple)[kind](rng)
+    if kind == 4:          # random signs and exponents over the whole range, subnormal ones too
+        return tuple(_sign(rng) * math.ldexp(1.0 + rng.random(), rng.randint(-1074, 1023)) for _ in range(4))
+    if kind == 5:          # the pool in some places
+        return tuple(rng.choice(_DOUBLE_POOL) if rng.random() < 0.5 else _ordinary(rng) for _ in range(4))
+    if kind == 6:          # small integer roots, some repeated, scaled exactly by 2^k
+        r = [rng.randint(-4, 4) for _ in range(3)]
+        if rng.random() < 0.5:
+            r[1] = r[0]
+        k = rng.randint(-1000, 1000)
+        return tuple(math.ldexp(x, k) for x in _from_roots(1.0, *r))
+    return tuple(f32(_ordinary(rng)) for _ in range(4))  # singles, as doubles
 
 
 def _mix(rng):
@@ -274,43 +310,56 @@ def _mix(rng):
 
 
 def cubics(family, count, seed):
-    """Yield `count` cubics of `family` as tuples of four singles (a3..a0)."""
-    if family not in ALL_FAMILIES:
+    """Yield `count` cubics of `family` as tuples of four singles (a3..a0),
+    or of four doubles for a family of DOUBLE_FAMILIES."""
+    if family not in ALL_FAMILIES + DOUBLE_FAMILIES:
         raise ValueError("unknown family %r" % family)
     # A string seed is hashed with SHA-512 by random.seed: stable across runs
     # and interpreters, independent of PYTHONHASHSEED.
     rng = random.Random("qubic/%s/%d" % (family, seed))
+    if family in DOUBLE_FAMILIES:
+        for _ in range(count):
+            yield gen_double(rng)
+        return
     gen = _mix(rng) if family == "mix" else FAMILIES[family]
     for _ in range(count):
         yield tuple(f32(c) for c in gen(rng))
 
 
-def format_line(c, fmt):
+def format_line(c, fmt, double=False):
+    """One cubic as a line of fmt; double: the coefficients are doubles
+    (csv then writes Python's repr, the shortest round trip of a double)."""
+    if fmt == "hex":
+        return " ".join(x.hex() if math.isfinite(x) else repr(x) for x in c)
     if fmt == "csv":
-        return " ".join(shortest(x) for x in c)
+        return " ".join(repr(x) if double else shortest(x) for x in c)
+    if double:
+        raise ValueError("test6 holds singles: no double cubics")
     return "".join(e16(x) for x in c)
 
 
 def main(argv=None):
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("--family", default="mix", choices=ALL_FAMILIES)
+    ap.add_argument("--family", default="mix", choices=ALL_FAMILIES + DOUBLE_FAMILIES)
     ap.add_argument("--count", type=int, default=1000)
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--format", default="csv", choices=("csv", "test6"))
+    ap.add_argument("--format", default="csv", choices=("csv", "hex", "test6"))
     ap.add_argument("--out", help="output file (default: standard output)")
     ap.add_argument("--list", action="store_true", help="list the families and exit")
     a = ap.parse_args(argv)
     if a.list:
-        for name in ALL_FAMILIES:
+        for name in ALL_FAMILIES + DOUBLE_FAMILIES:
             print(name)
         return 0
     if a.count < 0:
         ap.error("--count must be >= 0")
+    if a.family in DOUBLE_FAMILIES and a.format == "test6":
+        ap.error("--format test6 holds singles: not for --family double")
     out = open(a.out, "w") if a.out else sys.stdout
     try:
         buf = []
         for c in cubics(a.family, a.count, a.seed):
-            buf.append(format_line(c, a.format))
+            buf.append(format_line(c, a.format, a.family in DOUBLE_FAMILIES))
             if len(buf) >= 4096:
                 out.write("\n".join(buf) + "\n")
                 buf.clear()

@@ -27,14 +27,14 @@ def bits(x):
 
 
 def lines(family, count, seed, fmt="csv"):
-    return [g.format_line(c, fmt) for c in g.cubics(family, count, seed)]
+    return [g.format_line(c, fmt, family in g.DOUBLE_FAMILIES) for c in g.cubics(family, count, seed)]
 
 
 class Generator(unittest.TestCase):
     def test_seeded(self):
         # the same seed gives the same cubics, another seed others, a
         # shorter run a prefix; the command line writes what the library gives
-        for fam in g.ALL_FAMILIES:
+        for fam in g.ALL_FAMILIES + g.DOUBLE_FAMILIES:
             with self.subTest(family=fam):
                 self.assertEqual(lines(fam, 200, 11), lines(fam, 200, 11))
                 self.assertNotEqual(lines(fam, 50, 11), lines(fam, 50, 12))
@@ -64,6 +64,27 @@ class Generator(unittest.TestCase):
         exps = [math.frexp(x)[1] for c in g.cubics("wide", 2000, 1) for x in c]
         self.assertLess(min(exps), -110)
         self.assertGreater(max(exps), 110)
+
+    def test_double_family(self):
+        # Doubles across the whole range, not all singles, as text that reads
+        # back to the same double in both formats; no test6 for them.
+        cubics = list(g.cubics("double", 3000, 1))
+        xs = [x for c in cubics for x in c]
+        finite = [x for x in xs if math.isfinite(x) and x != 0]
+        self.assertTrue(any(0 < abs(x) < sys.float_info.min for x in finite), "subnormal double")
+        self.assertTrue(any(abs(x) > g.FLT_MAX for x in finite), "beyond the single range")
+        self.assertTrue(any(x != g.f32(x) for x in finite), "not a single")
+        self.assertTrue(any(all(x == g.f32(x) for x in c) for c in cubics), "a single cubic")
+        self.assertTrue(any(math.isnan(x) for x in xs) and any(math.isinf(x) for x in xs), "nan, inf")
+        exps = [math.frexp(x)[1] for x in finite]
+        self.assertLess(min(exps), -1000)
+        self.assertGreater(max(exps), 1000)
+        for fmt, read in (("csv", float), ("hex", float.fromhex)):
+            for c in cubics[:500]:
+                back = tuple(read(t) for t in g.format_line(c, fmt, True).split(" "))
+                self.assertEqual(struct.pack("<4d", *back), struct.pack("<4d", *c), (fmt, c))
+        with self.assertRaises(ValueError):
+            g.format_line(cubics[0], "test6", True)
 
 
 class Formats(unittest.TestCase):

@@ -26,8 +26,14 @@ got=$(cd "$work" && PYTHONPATH=$(dirname "$site") $py -c \
 echo "installed qubic: $got"
 [[ $got == "[1, 1, 1] True [3.0, 1.9999998807907104, 1.0000001192092896]" ]] ||
   { echo "python: the installed module gave the wrong answer"; exit 1; }
+# The double cubic (x-1)(x-2)(x-3): its exact roots, in double.
+got=$(cd "$work" && PYTHONPATH=$(dirname "$site") $py -c \
+  "import qubic; s = qubic.solve(1, -6, 11, -6, exact=True, dtype='float64'); print(s.roots.dtype, s.roots.tolist())")
+echo "installed qubic, float64: $got"
+[[ $got == "complex128 [(1+0j), (2+0j), (3+0j)]" ]] ||
+  { echo "python: the installed module gave the wrong answer in double"; exit 1; }
 
 cmake --build build --target _qubic qubic_solve_loop >/dev/null
-$py python/bench.py --build build --count 100000 --sample 200 --repeats 1
+$py python/bench.py --build build --count 100000 --sample 200 --repeats 1 --double
 $py python/bench/dask_batch.py --build build --records 20000 --workers 1
 echo "python: passed in $((SECONDS - start)) s"

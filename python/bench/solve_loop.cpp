@@ -6,6 +6,7 @@
 //   solve   qubic::solve per cubic (the default)
 //   exact   qubic::solve_exact per cubic, the scalar exact engine
 //   batch   one call of qubic::solve_exact_batch on the whole array
+//   double  qubic::solve_exact_double per cubic, FILE then holding doubles
 //
 // Prints the best time per cubic over the repeats, one pass each, in CPU
 // time of the thread (on a loaded machine, wall time counts the waits).
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include <qubic/batch.hpp>
@@ -34,11 +36,11 @@ double cpu_seconds() {
 }
 
 // n cubics of c into r, f, s, one solver call per cubic.
-template <class Solve>
-void per_cubic(Solve solve, const float* c, std::size_t n, std::complex<float>* r, std::int32_t* f, bool* s) {
+template <class Real, class Solve>
+void per_cubic(Solve solve, const Real* c, std::size_t n, std::complex<Real>* r, std::int32_t* f, bool* s) {
   for (std::size_t i = 0; i < n; ++i) {
-    const float* a = c + 4 * i;
-    const qubic::solution sol = solve(a[0], a[1], a[2], a[3]);
+    const Real* a = c + 4 * i;
+    const qubic::basic_solution<Real> sol = solve(a[0], a[1], a[2], a[3]);
     for (int k = 0; k < 3; ++k) {
       r[3 * i + k] = sol.root[k];
       f[3 * i + k] = sol.flag[k];
@@ -47,34 +49,37 @@ void per_cubic(Solve solve, const float* c, std::size_t n, std::complex<float>* 
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const char* engine = argc == 4 ? argv[3] : "solve";
-  const bool known = !std::strcmp(engine, "solve") || !std::strcmp(engine, "exact") || !std::strcmp(engine, "batch");
-  if (argc < 2 || argc > 4 || !known) {
-    std::fputs("usage: qubic_solve_loop FILE [REPEATS [solve|exact|batch]]\n", stderr);
-    return 2;
-  }
-  const int repeats = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;
-  std::FILE* f = std::fopen(argv[1], "rb");
+// The whole file as Reals; false (with a message) when it cannot be read.
+template <class Real>
+bool read_all(const char* path, std::vector<Real>& c) {
+  std::FILE* f = std::fopen(path, "rb");
   if (f == nullptr) {
-    std::perror(argv[1]);
-    return 1;
+    std::perror(path);
+    return false;
   }
-  std::vector<float> c;
-  float buf[4096];
-  for (std::size_t got; (got = std::fread(buf, sizeof(float), 4096, f)) > 0;) c.insert(c.end(), buf, buf + got);
+  Real buf[4096];
+  for (std::size_t got; (got = std::fread(buf, sizeof(Real), 4096, f)) > 0;) c.insert(c.end(), buf, buf + got);
   std::fclose(f);
+  return true;
+}
+
+// The timed passes over the cubics of path, in Real; 0, or 1 when the file
+// cannot be read.
+template <class Real>
+int run(const char* path, int repeats, const char* engine) {
+  std::vector<Real> c;
+  if (!read_all(path, c)) return 1;
   const std::size_t n = c.size() / 4;
-  std::vector<std::complex<float>> roots(3 * n);
+  std::vector<std::complex<Real>> roots(3 * n);
   std::vector<std::int32_t> flags(3 * n);
   const std::unique_ptr<bool[]> solved(new bool[n]());
 
   double best = 1e300;
   for (int r = 0; r < repeats; ++r) {
     const double t0 = cpu_seconds();
-    if (engine[0] == 'b') {
+    if constexpr (std::is_same_v<Real, double>) {
+      per_cubic(&qubic::solve_exact_double, c.data(), n, roots.data(), flags.data(), solved.get());
+    } else if (engine[0] == 'b') {
       qubic::solve_exact_batch(qubic::cubic_view{c.data(), n}, roots.data(), flags.data(), solved.get());
     } else if (engine[0] == 'e') {
       per_cubic(&qubic::solve_exact, c.data(), n, roots.data(), flags.data(), solved.get());
@@ -87,4 +92,18 @@ int main(int argc, char** argv) {
   std::printf("%zu cubics, %zu solved (%s), best of %d: %.6f s, %.1f ns per cubic\n", n, count, engine, repeats,
               best, 1e9 * best / static_cast<double>(n ? n : 1));
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* engine = argc == 4 ? argv[3] : "solve";
+  const bool known = !std::strcmp(engine, "solve") || !std::strcmp(engine, "exact") ||
+                     !std::strcmp(engine, "batch") || !std::strcmp(engine, "double");
+  if (argc < 2 || argc > 4 || !known) {
+    std::fputs("usage: qubic_solve_loop FILE [REPEATS [solve|exact|batch|double]]\n", stderr);
+    return 2;
+  }
+  const int repeats = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;
+  return engine[0] == 'd' ? run<double>(argv[1], repeats, engine) : run<float>(argv[1], repeats, engine);
 }

@@ -12,7 +12,9 @@ IEEE 754 single precision by qubic::solve, one call per cubic in a compiled
 loop that runs without the GIL.  Each root comes with a flag (FOUND ...
 NOT_COMPUTED, see flag_meaning); only a root flagged FOUND (1) is a root to
 use, and a cubic is solved when its three flags are FOUND.  exact=True
-solves with the exact engine instead: every root correctly rounded.
+solves with the exact engine instead: every root correctly rounded; with
+dtype=numpy.float64 too, the cubics are those of the double coefficients and
+the roots complex128, every part correctly rounded to double.
 
 run_batch() is the batch program qubic in memory, and qubic.dask runs both on
 a Dask cluster.

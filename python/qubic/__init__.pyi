@@ -1,5 +1,5 @@
 # Type stubs for qubic (the package and its compiled core).
-from typing import Final, NamedTuple, Optional, Tuple
+from typing import Final, NamedTuple, Optional, Tuple, Type, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -17,12 +17,17 @@ DEGRADED: Final[int]       # -4: usable, but the deflation by it was degraded (t
 UNCLEAN: Final[int]        # -5: do not trust (the solver only)
 NOT_COMPUTED: Final[int]   # -6: not computed (the solver only)
 
+# numpy.float32 or numpy.float64 (float64 with exact=True only), as the type,
+# its numpy.dtype or its name.
+_DTypeArg = Union[Type[np.float32], Type[np.float64], np.dtype, str, Type[float]]
+
 class Solution(NamedTuple):
-    roots: npt.NDArray[np.complex64]   # (..., 3)
+    roots: npt.NDArray[np.complexfloating]   # (..., 3): complex64, or complex128 for dtype float64
     flags: npt.NDArray[np.int32]       # (..., 3)
     solved: npt.NDArray[np.bool_]      # (...)
 
-def solve(*coeffs: npt.ArrayLike, exact: bool = ..., threads: Optional[int] = ...) -> Solution: ...
+def solve(*coeffs: npt.ArrayLike, exact: bool = ..., threads: Optional[int] = ...,
+          dtype: _DTypeArg = ...) -> Solution: ...
 
 class RecordError(ValueError):
     results6: bytes

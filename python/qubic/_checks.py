@@ -1,7 +1,8 @@
 """The checks of qubic's non-coefficient arguments, shared by qubic and qubic.dask.
 
 Each returns the value as a plain Python bool or int, or raises TypeError
-(wrong kind) or ValueError (right kind, out of range) naming the argument.
+(wrong kind) or ValueError (right kind, out of range) naming the argument;
+precision returns a numpy scalar type and raises only ValueError.
 
     >>> switch(np.bool_(True), "exact"), count(np.int64(3), "threads")
     (True, 3)
@@ -36,3 +37,19 @@ def count(value, name, minimum=1):
 def threads(value):
     """None (one thread per core) as 0, or a positive count."""
     return 0 if value is None else count(value, "threads")
+
+
+def precision(value):
+    """numpy.float32 or numpy.float64 from a dtype argument: those types,
+    their numpy.dtype or their names ("float32", "f8", float, ...).  Anything
+    else is a ValueError, None too (numpy.dtype(None) would be float64, a
+    precision the caller did not name)."""
+    try:
+        dt = None if value is None else np.dtype(value)
+    except (TypeError, ValueError):  # not a dtype at all
+        dt = None
+    if dt == np.float32:
+        return np.float32
+    if dt == np.float64:
+        return np.float64
+    raise ValueError(f"dtype must be numpy.float32 or numpy.float64, not {value!r}")

@@ -1,6 +1,6 @@
 """Coefficients rounded once to the solver's precision.
 
-real(x, name, dtype) is x as an array of dtype (float32 today), each value
+real(x, name, dtype) is x as an array of dtype (float32 or float64), each value
 rounded once to the nearest, ties to even:
 
 - floating-point input (float64, longdouble, ...) and integer input of a

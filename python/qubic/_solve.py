@@ -10,8 +10,9 @@ from ._rounding import real
 Solution = namedtuple("Solution", ["roots", "flags", "solved"], module="qubic")
 Solution.__doc__ = """The roots of cubics with their flags.
 
-roots   complex64, shape (..., 3): root k of each cubic; NaN in both parts
-        where the solver did not compute that root
+roots   complex64 (complex128 with dtype=numpy.float64), shape (..., 3):
+        root k of each cubic; NaN in both parts where the solver did not
+        compute that root
 flags   int32, shape (..., 3): the flag of each root (see flag_meaning)
 solved  bool, shape (...): all three flags are FOUND"""
 
@@ -32,7 +33,16 @@ def four_last(c):
     return c
 
 
-def solve(*coeffs, exact=False, threads=None):
+def solver_dtype(dtype, exact):
+    """The precision solve asks for, numpy.float32 or numpy.float64, once
+    float64 is known to come with the exact engine."""
+    dtype = _checks.precision(dtype)
+    if dtype == np.float64 and not exact:
+        raise ValueError("dtype=numpy.float64 needs exact=True: the solver is single precision")
+    return dtype
+
+
+def solve(*coeffs, exact=False, threads=None, dtype=np.float32):
     """Solve cubics a3 x^3 + a2 x^2 + a1 x + a0, highest power first.
 
     solve(a3, a2, a1, a0): four array-likes that broadcast together;
@@ -45,6 +55,14 @@ def solve(*coeffs, exact=False, threads=None):
     range becomes an infinity of its sign.  Lists and object arrays of Python
     ints and floats are accepted; complex numbers, strings and other objects
     raise TypeError.
+
+    dtype: numpy.float32 (default) as above, or numpy.float64 with
+    exact=True: every coefficient is then rounded once to float64 instead
+    (float64 input used as it is, Python ints with integer arithmetic), the
+    cubic solved is the one with these double coefficients, and each part of
+    each root is correctly rounded to double (roots complex128).  float64
+    without exact=True, or any other dtype, raises ValueError: the solver
+    is single precision.
 
     exact: False (default) for the solver, True for the exact engine (every
     root correctly rounded), whose vectorized batch path solves several
@@ -60,8 +78,9 @@ def solve(*coeffs, exact=False, threads=None):
 
     Returns Solution(roots, flags, solved) with shapes (..., 3), (..., 3) and
     (...), where ... is the broadcast shape of the coefficients.  No Python
-    code runs per cubic of a numeric array, a float32 array is read in place
-    whatever its strides, and the GIL is released while solving.
+    code runs per cubic of a numeric array, an array already in the dtype
+    asked for is read in place whatever its strides, and the GIL is
+    released while solving.
 
     >>> qubic.solve([[1, 0, 0, -1], [0, 1, -3, 2]]).flags
     array([[ 1,  1,  1],
@@ -69,7 +88,8 @@ def solve(*coeffs, exact=False, threads=None):
     """
     exact = _checks.switch(exact, "exact")
     threads = _checks.threads(threads)
-    parts = [real(x, name) for x, name in zip(coeffs, names(coeffs))]
+    dtype = solver_dtype(dtype, exact)
+    parts = [real(x, name, dtype) for x, name in zip(coeffs, names(coeffs))]
     c = four_last(parts[0]) if len(parts) == 1 else np.stack(np.broadcast_arrays(*parts), axis=-1)
     shape = c.shape[:-1]
     # A view where numpy can make one (the module reads rows and columns at
@@ -80,7 +100,11 @@ def solve(*coeffs, exact=False, threads=None):
     if not flat.flags.aligned:
         flat = flat.copy()
     # A count beyond the cubics gains nothing; capped, it fits the C++ size.
-    roots, flags, solved = _qubic.solve_float(flat, exact, min(threads, max(len(flat), 1)))
+    threads = min(threads, max(len(flat), 1))
+    if dtype == np.float64:
+        roots, flags, solved = _qubic.solve_double(flat, threads)
+    else:
+        roots, flags, solved = _qubic.solve_float(flat, exact, threads)
     return Solution(roots.reshape(shape + (3,)), flags.reshape(shape + (3,)), solved.reshape(shape))
 
 

@@ -6,9 +6,9 @@ import dask.array as da
 import distributed
 import numpy.typing as npt
 
-from . import Solution
+from . import _DTypeArg, Solution
 
-def solve(*coeffs: Union[da.Array, npt.ArrayLike], exact: bool = ...) -> Solution: ...
+def solve(*coeffs: Union[da.Array, npt.ArrayLike], exact: bool = ..., dtype: _DTypeArg = ...) -> Solution: ...
 
 def run_batch(client: distributed.Client,
               test6: Union[str, bytes, os.PathLike],

@@ -1,7 +1,8 @@
 // qubic._qubic: the compiled half of the Python module.  The Python half
 // (qubic/_solve.py) checks the arguments, rounds and broadcasts the
 // coefficients with numpy and hands this module one array of shape (n, 4)
-// in the precision of the solver, strided as numpy made it; every loop over
+// in the precision asked for (float32, or float64 for the exact engine's
+// double entry), strided as numpy made it; every loop over
 // cubics or records is here, with the GIL released.
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
@@ -22,6 +23,7 @@
 #include <qubic/exact.hpp>
 #include <qubic/solve.hpp>
 
+#include "records/block_loop.hpp"
 #include "records/record_loop.hpp"
 
 #ifndef QUBIC_VERSION
@@ -72,6 +74,13 @@ void solve_each(rows<Real> in, std::size_t b, std::size_t e, outputs<Real> out) 
 void solve_exact_slice(rows<float> in, std::size_t b, std::size_t e, outputs<float> out) {
   const qubic::cubic_view slice{in.data + static_cast<std::ptrdiff_t>(b) * in.row, e - b, in.row, in.col};
   qubic::solve_exact_batch(slice, out.roots + 3 * b, out.flags + 3 * b, out.solved + b);
+}
+
+// Cubics [b, e) of float64 `in` into `out` by the exact engine's double
+// entry, one call per cubic.  A slice, like solve_exact_slice, so that a
+// vectorized batch entry for doubles can take its place unchanged.
+void solve_exact_double_slice(rows<double> in, std::size_t b, std::size_t e, outputs<double> out) {
+  solve_each<double, &qubic::solve_exact_double>(in, b, e, out);
 }
 
 template <class Real>
@@ -147,6 +156,11 @@ py::tuple solve_float(const py::array& coeffs, bool exact, std::size_t threads) 
   return solve_array<float>(coeffs, exact ? &solve_exact_slice : &solve_each<float, &qubic::solve>, threads);
 }
 
+// float64 cubics by the exact engine's double entry: roots complex128.
+py::tuple solve_double(const py::array& coeffs, std::size_t threads) {
+  return solve_array<double>(coeffs, &solve_exact_double_slice, threads);
+}
+
 // float32 cubics by the scalar exact engine, one call per cubic: what the
 // batch path must equal bit for bit, for the tests (python/tests).
 py::tuple solve_exact_each(const py::array& coeffs, std::size_t threads) {
@@ -167,6 +181,7 @@ class memory_sink {
     len_ += n;
   }
   py::bytes bytes() const { return py::bytes(buf_.data(), len_); }
+  int error() const { return 0; }
 
  private:
   std::string buf_;
@@ -205,6 +220,29 @@ class byte_view {
 // the program's one-line error for the first field that cannot be read
 // (without its '\n') and line that field's line, the outputs then holding
 // what the program writes before it stops.
+// The records of data[0, n) through loop (record_loop, or the exact
+// engine's block_loop); line counts the lines read.  Returns 0, or the
+// number of the first field that cannot be read, its record at rec.
+template <class Loop>
+int run_records(Loop& loop, const char* data, std::size_t n, memory_sink& results, memory_sink& out,
+                std::uint64_t& line, char* rec) {
+  constexpr std::size_t width = qubic::records::record_width;
+  for (std::size_t pos = 0; pos < n;) {
+    const char* begin = data + pos;
+    const void* nl = std::memchr(begin, '\n', n - pos);
+    std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : n - pos;
+    pos += take + (nl ? 1 : 0);
+    ++line;
+    if (take > 0 && begin[take - 1] == '\r') --take;
+    const std::size_t used = std::min(take, width);
+    std::memcpy(rec, begin, used);
+    std::memset(rec + used, ' ', width - used);
+    if (const int k = loop.step(rec, results, out); k != 0) return k;
+  }
+  loop.finish(results, out);
+  return 0;
+}
+
 py::tuple run_batch(const py::object& test6, bool exact, std::uint64_t first_line) {
   const byte_view bytes(test6);
   const char* const data = bytes.data();
@@ -214,25 +252,16 @@ py::tuple run_batch(const py::object& test6, bool exact, std::uint64_t first_lin
   std::uint64_t line = first_line - 1;
   {
     py::gil_scoped_release unlocked;
-    qubic::records::record_loop loop(exact ? &::qubic::qubic_exact : &::qubic::qubic);
-    const std::size_t n = bytes.size();
-    constexpr std::size_t width = qubic::records::record_width;
-    char rec[width];
-    for (std::size_t pos = 0; pos < n;) {
-      const char* begin = data + pos;
-      const void* nl = std::memchr(begin, '\n', n - pos);
-      std::size_t take = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : n - pos;
-      pos += take + (nl ? 1 : 0);
-      ++line;
-      if (take > 0 && begin[take - 1] == '\r') --take;
-      const std::size_t used = std::min(take, width);
-      std::memcpy(rec, begin, used);
-      std::memset(rec + used, ' ', width - used);
-      if (const int k = loop.step(rec, results, out); k != 0) {
-        qubic::records::field_error(message, sizeof message, "test6", line, k, rec);
-        break;
-      }
+    char rec[qubic::records::record_width];
+    int k = 0;
+    if (exact) {
+      qubic::records::block_loop loop;
+      k = run_records(loop, data, bytes.size(), results, out, line, rec);
+    } else {
+      qubic::records::record_loop loop(&::qubic::qubic);
+      k = run_records(loop, data, bytes.size(), results, out, line, rec);
     }
+    if (k != 0) qubic::records::field_error(message, sizeof message, "test6", line, k, rec);
   }
   py::object msg = py::none();
   if (message[0] != '\0') msg = py::str(std::string(message, std::strlen(message) - 1));
@@ -254,6 +283,7 @@ PYBIND11_MODULE(_qubic, m) {
   m.doc() = "The compiled core of qubic; use the package qubic, not this module.";
   m.attr("__version__") = QUBIC_VERSION;
   m.def("solve_float", &solve_float, py::arg("coeffs"), py::arg("exact"), py::arg("threads"));
+  m.def("solve_double", &solve_double, py::arg("coeffs"), py::arg("threads"));
   m.def("solve_exact_each", &solve_exact_each, py::arg("coeffs"), py::arg("threads"));
   m.def("run_batch", &run_batch, py::arg("test6"), py::arg("exact"), py::arg("first_line"));
   m.def("flag_meaning", &flag_meaning, py::arg("code"), py::arg("exact"));

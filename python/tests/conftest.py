@@ -9,6 +9,14 @@ import pytest
 
 import qubic
 
+# A run meant for an installed copy names the folder it was installed in
+# (QUBIC_INSTALLED_IN): tests that quietly imported another qubic, from a
+# source or build tree earlier on sys.path, would prove nothing about it.
+if "QUBIC_INSTALLED_IN" in os.environ:
+    _where = pathlib.Path(os.environ["QUBIC_INSTALLED_IN"]).resolve()
+    if _where not in pathlib.Path(qubic.__file__).resolve().parents:
+        raise RuntimeError(f"qubic was imported from {qubic.__file__}, not from {_where}")
+
 SOURCE = pathlib.Path(os.environ.get("QUBIC_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
 sys.path.insert(0, str(SOURCE / "tools"))
 import gencubics  # noqa: E402  (the project's seeded generator, standard library only)

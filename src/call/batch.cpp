@@ -17,6 +17,7 @@
 #include "call/connect.hpp"
 #include "call/line_reader.hpp"
 #include "call/out_sink.hpp"
+#include "records/block_loop.hpp"
 #include "records/record_loop.hpp"
 
 namespace qubic::call {
@@ -40,6 +41,33 @@ struct failure {
   }
 };
 
+bool failed(const out_sink& results, const out_sink& out) { return results.error() != 0 || out.error() != 0; }
+
+// The records of the coefficient file through loop (record_loop, or the
+// exact engine's block_loop), until the end, the first bad record or the
+// first failed output.  A failure already on an output is the one to report:
+// the records before it were the last the run could write.
+template <class Loop>
+void run_records(Loop& loop, line_reader& in, out_sink& results, out_sink& out, const char* test, failure& fail) {
+  char rec[line_reader::width];
+  for (;;) {
+    const line_reader::status st = in.next(rec);
+    if (st == line_reader::status::end) break;
+    if (st == line_reader::status::error) {
+      loop.finish(results, out);
+      if (!failed(results, out)) fail.io(test, "cannot read", in.error());
+      return;
+    }
+    if (const int k = loop.step(rec, results, out); k != 0) {
+      if (!failed(results, out)) fail.field(test, in.line(), k, rec);
+      return;
+    }
+    // A failed output gave the loop no room; the run ends here.
+    if (failed(results, out)) return;
+  }
+  loop.finish(results, out);
+}
+
 }  // namespace
 
 int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
@@ -62,23 +90,14 @@ int run_batch(const batch_files& files, int out_fd, int err_fd, solver solve) {
   line_reader in(conn.test);
   out_sink results(conn.results);
   out_sink out(out_fd);
-  records::record_loop loop(solve);
-  char rec[line_reader::width];
-
-  for (;;) {
-    const line_reader::status st = in.next(rec);
-    if (st == line_reader::status::end) break;
-    if (st == line_reader::status::error) {
-      fail.io(files.test, "cannot read", in.error());
-      break;
-    }
-
-    if (const int k = loop.step(rec, results, out); k != 0) {
-      fail.field(files.test, in.line(), k, rec);
-      break;
-    }
-    // A failed output gave the loop no room; the run ends here.
-    if (results.error() != 0 || out.error() != 0) break;
+  if (solve == &qubic_exact) {
+    // The exact engine solves a block of records per call to its batch
+    // entry, several cubics per vector instruction; the bytes are the same.
+    records::block_loop loop;
+    run_records(loop, in, results, out, files.test, fail);
+  } else {
+    records::record_loop loop(solve);
+    run_records(loop, in, results, out, files.test, fail);
   }
 
   // Both outputs are flushed whatever happened; the first failure is the one reported.

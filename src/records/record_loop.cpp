@@ -45,15 +45,15 @@ int record_loop::read_and_solve(const char* rec) {
   return 0;
 }
 
-char* record_loop::write_results(char* r) const {
+char* put_solved(char* r, const coeffs& rb, const coeffs& ib) {
   r[0] = '1';
   r[1] = '\n';
-  return put_record(put_record(r + 2, rb_), ib_);
+  return put_record(put_record(r + 2, rb), ib);
 }
 
-char* record_loop::write_out(char* o) const {
-  o = call::write_free_line(o, rroot_(1), rroot_(2), rroot_(3));
-  return call::write_free_line(o, iroot_(1), iroot_(2), iroot_(3));
+char* put_roots(char* o, const roots& rroot, const roots& iroot) {
+  o = call::write_free_line(o, rroot(1), rroot(2), rroot(3));
+  return call::write_free_line(o, iroot(1), iroot(2), iroot(3));
 }
 
 void field_error(char* text, std::size_t size, const char* path, std::uint64_t line, int k,

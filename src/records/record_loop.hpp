@@ -28,6 +28,26 @@ inline constexpr std::size_t record_width = 4 * call::e16_width;
 inline constexpr std::size_t solved_results = 2 + 2 * (record_width + 1);
 inline constexpr std::size_t solved_out = 2 * 3 * call::free_real_room;
 
+// "1\n" and the two coefficient records rb, ib at r; returns their end.
+char* put_solved(char* r, const coeffs& rb, const coeffs& ib);
+// The two lines of roots, real parts then imaginary parts, at o; returns their end.
+char* put_roots(char* o, const roots& rroot, const roots& iroot);
+
+// One record's answer: for a solved record "1\n" and the coefficient records
+// of the rebuilt monic cubic rb + i ib to results, and the roots to out;
+// otherwise "0\n" to results.  Formatted in place in the two buffers; a
+// failed output is the caller's to see.
+template <class Sink>
+void emit(bool solved, const roots& rroot, const roots& iroot, const coeffs& rb, const coeffs& ib, Sink& results,
+          Sink& out) {
+  if (solved) {
+    if (char* r = results.reserve(solved_results)) results.commit(put_solved(r, rb, ib));
+    if (char* o = out.reserve(solved_out)) out.commit(put_roots(o, rroot, iroot));
+  } else {
+    results.put("0\n", 2);
+  }
+}
+
 // The loop's state: the solver's arrays, allocated once with the loop and
 // reused for every record (nothing is allocated per record).  An entry that
 // the solver leaves alone keeps what the previous record put there.
@@ -63,23 +83,18 @@ class record_loop {
   int step(const char* rec, Sink& results, Sink& out) {
     const int bad = read_and_solve(rec);
     if (bad != 0) return bad;
-    if (solved_) {
-      // Formatted in place in the two buffers.
-      if (char* r = results.reserve(solved_results)) results.commit(write_results(r));
-      if (char* o = out.reserve(solved_out)) out.commit(write_out(o));
-    } else {
-      results.put("0\n", 2);
-    }
+    emit(solved_, rroot_, iroot_, rb_, ib_, results, out);
     return 0;
   }
+
+  // Writes what earlier steps left pending: nothing, as step writes each
+  // record at once (block_loop's finish has work to do).
+  template <class Sink>
+  void finish(Sink&, Sink&) {}
 
  private:
   // Reads the four fields and solves; 0, or the number of the unreadable field.
   int read_and_solve(const char* rec);
-  // "1\n" and the two coefficient records at r; returns their end.
-  char* write_results(char* r) const;
-  // The two lines of roots at o; returns their end.
-  char* write_out(char* o) const;
 
   solver solve_;
   bool exact_rebuild_;

@@ -32,26 +32,32 @@ namespace {
 using test::bits;
 using test::cubic;
 
-// The answers of one call, padded with sentinels past the end.
+// The answers of one call, prefilled with sentinels, `tail` more past the end.
 struct answers {
   std::vector<std::complex<float>> roots;
   std::vector<std::int32_t> flags;
   std::vector<char> solved;  // bool, as bytes
 };
 
-constexpr std::size_t tail = 5;  // sentinel entries past the last output
+constexpr std::size_t tail = 5;
 
-answers solve_batch(cubic_view in) {
+answers blank(std::size_t n) {
   const float s = test::sentinel();
-  answers a{std::vector<std::complex<float>>(3 * in.n + tail, {s, s}), std::vector<std::int32_t>(3 * in.n + tail, 7),
-            std::vector<char>(in.n + tail, 2)};
-  solve_exact_batch(in, a.roots.data(), a.flags.data(), reinterpret_cast<bool*>(a.solved.data()));
-  return a;
+  return {std::vector<std::complex<float>>(3 * n + tail, {s, s}), std::vector<std::int32_t>(3 * n + tail, 7),
+          std::vector<char>(n + tail, 2)};
 }
 
-// "" when cubic i of the batch answers as solve_exact does; else both answers.
-std::string departure(const answers& a, std::size_t i, const cubic& c) {
-  const solution s = solve_exact(c[0], c[1], c[2], c[3]);
+void expect_tail_untouched(const answers& a, std::size_t n) {
+  for (std::size_t t = 0; t < tail; ++t) {
+    const std::complex<float> r = a.roots[3 * n + t];
+    EXPECT_TRUE(bits(r.real()) == test::sentinel_bits && bits(r.imag()) == test::sentinel_bits);
+    EXPECT_EQ(a.flags[3 * n + t], 7);
+    EXPECT_EQ(a.solved[n + t], 2);
+  }
+}
+
+// "" when cubic i of the batch answers as the scalar engine did (s); else both answers.
+std::string departure(const answers& a, std::size_t i, const cubic& c, const solution& s) {
   bool same = a.solved[i] == static_cast<char>(s.solved());
   for (int k = 0; k < 3; ++k) {
     const std::complex<float> r = a.roots[3 * i + k];
@@ -69,24 +75,6 @@ std::string departure(const answers& a, std::size_t i, const cubic& c) {
     out += buf;
   }
   return out;
-}
-
-// Every cubic of cs through the batch entry (contiguous rows) against the
-// scalar engine, and the sentinels past the end untouched.
-void expect_scalar_bits(const std::vector<cubic>& cs) {
-  const answers a = solve_batch({cs.front().data(), cs.size()});
-  int failures = 0;
-  for (std::size_t i = 0; i < cs.size() && failures < 10; ++i) {
-    if (const std::string d = departure(a, i, cs[i]); !d.empty()) {
-      ++failures;
-      ADD_FAILURE() << d;
-    }
-  }
-  for (std::size_t t = 0; t < tail; ++t) {
-    EXPECT_EQ(bits(a.roots[3 * cs.size() + t].real()), test::sentinel_bits);
-    EXPECT_EQ(a.flags[3 * cs.size() + t], 7);
-    EXPECT_EQ(a.solved[cs.size() + t], 2);
-  }
 }
 
 std::vector<cubic> family_cubics(const test::family& fam) {
@@ -125,43 +113,39 @@ TEST(SolveExactBatch, WorkedExample) {
   EXPECT_TRUE(ok[0] && ok[1]);
 }
 
-TEST(SolveExactBatch, FamiliesMatchTheScalarEngineOnEveryTarget) {
-  on_every_target([] {
-    for (const test::family& fam : test::families) {
-      SCOPED_TRACE(fam.name);
-      expect_scalar_bits(family_cubics(fam));
-    }
-  });
-}
-
-// The vector lanes must do the work: on every family they settle at least
-// 95% of the cubics that the scalar engine settles with six filter signs
-// and nothing else (exact/stats.hpp).  That count also holds cubics whose
-// guess missed by one cell, found by the scalar search in two more filter
-// signs, which the lanes leave to the scalar engine (a few percent of the
-// tiny imaginary parts).
-TEST(SolveExactBatch, VectorLanesSettleWhatTheScalarFastPathSettles) {
+// Every family, contiguous rows, through the batch entry against the scalar
+// engine, with the sentinels past the end untouched.  And the vector lanes
+// must do the work: on every family they settle at least 95% of the cubics
+// that the scalar engine settles with six filter signs and nothing else
+// (exact/stats.hpp).  That count also holds cubics whose guess missed by one
+// cell, found by the scalar search in two more filter signs, which the lanes
+// leave to the scalar engine (a few percent of the tiny imaginary parts).
+TEST(SolveExactBatch, FamiliesMatchTheScalarEngineInTheLanes) {
   on_every_target([] {
     for (const test::family& fam : test::families) {
       SCOPED_TRACE(fam.name);
       const std::vector<cubic> cs = family_cubics(fam);
+      answers a = blank(cs.size());
+      batch::stats() = {};
+      solve_exact_batch({cs.front().data(), cs.size()}, a.roots.data(), a.flags.data(),
+                        reinterpret_cast<bool*>(a.solved.data()));
+      const batch::counters lanes = batch::stats();
       std::size_t straight = 0;
-      for (const cubic& c : cs) {
+      int failures = 0;
+      for (std::size_t i = 0; i < cs.size(); ++i) {
+        const cubic& c = cs[i];
         const exact::counters before = exact::stats();
-        solve_exact(c[0], c[1], c[2], c[3]);
+        const solution s = solve_exact(c[0], c[1], c[2], c[3]);
         const exact::counters after = exact::stats();
         straight += after.polynomials == before.polynomials + 1 && after.filter == before.filter + 6 &&
                     after.sum == before.sum && after.expansion == before.expansion && after.gmp == before.gmp &&
                     after.disc_sum == before.disc_sum && after.value_sum == before.value_sum &&
                     after.searches == before.searches;
+        if (const std::string d = departure(a, i, c, s); !d.empty() && ++failures <= 10) ADD_FAILURE() << d;
       }
-      std::vector<std::complex<float>> r(3 * cs.size());
-      std::vector<std::int32_t> f(3 * cs.size());
-      batch::stats() = {};
-      solve_exact_batch({cs.front().data(), cs.size()}, r.data(), f.data(), nullptr);
-      const batch::counters s = batch::stats();
-      EXPECT_EQ(s.cubics, cs.size());
-      EXPECT_GE(static_cast<double>(s.three + s.one), 0.95 * static_cast<double>(straight));
+      expect_tail_untouched(a, cs.size());
+      EXPECT_EQ(lanes.cubics, cs.size());
+      EXPECT_GE(static_cast<double>(lanes.three + lanes.one), 0.95 * static_cast<double>(straight));
     }
   });
 }
@@ -214,22 +198,17 @@ TEST(SolveExactBatch, LayoutsAndLengths) {
       for (std::size_t i = 0; i < c.n; ++i) {
         for (std::size_t j = 0; j < 4; ++j) base[static_cast<std::ptrdiff_t>(i) * c.row + static_cast<std::ptrdiff_t>(j) * c.col] = cs[i][j];
       }
-      const float s = test::sentinel();
-      answers a{std::vector<std::complex<float>>(3 * c.n + tail, {s, s}), std::vector<std::int32_t>(3 * c.n + tail, 7),
-                std::vector<char>(c.n + tail, 2)};
+      answers a = blank(c.n);
       solve_exact_batch({base, c.n, c.row, c.col}, a.roots.data(), a.flags.data(),
                         c.solved ? reinterpret_cast<bool*>(a.solved.data()) : nullptr);
-      for (std::size_t t = 0; t < tail; ++t) {
-        EXPECT_EQ(bits(a.roots[3 * c.n + t].imag()), test::sentinel_bits);
-        EXPECT_EQ(a.flags[3 * c.n + t], 7);
-        EXPECT_EQ(a.solved[c.n + t], 2);
-      }
+      expect_tail_untouched(a, c.n);
       for (std::size_t i = 0; i < c.n; ++i) {
+        const solution s = solve_exact(cs[i][0], cs[i][1], cs[i][2], cs[i][3]);
         if (!c.solved) {  // nothing written there: fill in the scalar answer to compare the rest
           EXPECT_EQ(a.solved[i], 2);
-          a.solved[i] = static_cast<char>(solve_exact(cs[i][0], cs[i][1], cs[i][2], cs[i][3]).solved());
+          a.solved[i] = static_cast<char>(s.solved());
         }
-        const std::string d = departure(a, i, cs[i]);
+        const std::string d = departure(a, i, cs[i], s);
         ASSERT_TRUE(d.empty()) << d;
       }
     }

@@ -28,7 +28,6 @@ namespace {
 double lane(V v) { return hn::GetLane(v); }
 V all(double x) { return hn::Set(D(), x); }
 int sign_lane(const sign& s) { return hn::AllFalse(D(), s.pos) ? (hn::AllFalse(D(), s.neg) ? 0 : -1) : 1; }
-int exact_sign(const mpq_class& x) { return sgn(x); }
 
 TEST(SolveExactBatchLanes, WorkedExamples) {
   // filters-inl.hpp: p = (x - 1)(x - 2)(x - 3) at 2.5 is -3/8, certified.
@@ -77,8 +76,6 @@ TEST(SolveExactBatchLanes, CellsAtTheEdges) {
   }
 }
 
-mpq_class q_of(double x) { return mpq_class(x); }
-
 // p, q (docs/exact.md section 4) and the resolvent R(-4 a^2 m^2) exactly.
 struct exact_cubic {
   mpq_class a, b, c, d;
@@ -104,39 +101,37 @@ TEST(SolveExactBatchLanes, FilterSignsAreExact) {
       const test::cubic cf = fam.make(g);
       if (!std::isfinite(cf[0]) || !std::isfinite(cf[1]) || !std::isfinite(cf[2]) || !std::isfinite(cf[3]) || cf[0] == 0) continue;
       const V a = all(cf[0]), b = all(cf[1]), c = all(cf[2]), dd = all(cf[3]);
-      const exact_cubic e{q_of(cf[0]), q_of(cf[1]), q_of(cf[2]), q_of(cf[3])};
+      const exact_cubic e{mpq_class(cf[0]), mpq_class(cf[1]), mpq_class(cf[2]), mpq_class(cf[3])};
       V dv, de;
       const int sd = sign_lane(disc_filter(a, b, c, dd, dv, de));
       const mpq_class disc = e.disc();
-      ASSERT_TRUE(sd == 0 || sd == exact_sign(disc)) << "disc";
+      ASSERT_TRUE(sd == 0 || sd == sgn(disc)) << "disc";
       // |computed disc - disc| <= de, which the resolvent filter relies on.
-      ASSERT_LE(abs(q_of(lane(dv)) - disc), q_of(lane(de)));
+      ASSERT_LE(abs(mpq_class(lane(dv)) - disc), mpq_class(lane(de)));
       const solution s = solve_exact(cf[0], cf[1], cf[2], cf[3]);
       const resolvent rt = resolvent_terms(a, b, c, bd{dv, de});
       for (int k = 0; k < 3; ++k) {
         const float re = s.root[k].real(), im = s.root[k].imag();
-        const bool pair = im != 0.0f;
         if (!std::isfinite(re) || !std::isfinite(im)) continue;
         // The part's cell and the cells beside it.
-        for (const double x : {pair ? static_cast<double>(re) : static_cast<double>(re), static_cast<double>(std::fabs(im))}) {
-          for (const float f : {std::nextafter(static_cast<float>(x), -HUGE_VALF), static_cast<float>(x),
-                                std::nextafter(static_cast<float>(x), HUGE_VALF)}) {
+        for (const float x : {re, std::fabs(im)}) {
+          for (const float f : {std::nextafter(x, -HUGE_VALF), x, std::nextafter(x, HUGE_VALF)}) {
             const cell kc = cell_of(all(f));
             for (const V m : {kc.lo, kc.hi}) {
               const double md = lane(m);
               if (!std::isfinite(md)) continue;
-              const mpq_class mq = q_of(md);
+              const mpq_class mq(md);
               int got = sign_lane(horner3(a, b, c, dd, m, all(0x1p-50)));
-              ASSERT_TRUE(got == 0 || got == exact_sign(e.p(mq))) << "p at " << md;
+              ASSERT_TRUE(got == 0 || got == sgn(e.p(mq))) << "p at " << md;
               decided += got != 0;
               const V q3 = hn::Mul(all(8.0), hn::Mul(a, a)), q2 = hn::Mul(all(8.0), hn::Mul(a, b));
               const V q1 = hn::Mul(all(2.0), hn::Add(hn::Mul(b, b), hn::Mul(a, c)));
               const V q0 = hn::Sub(hn::Mul(b, c), hn::Mul(a, dd));
               got = sign_lane(horner3(q3, q2, q1, q0, m, all(0x1p-49)));
-              ASSERT_TRUE(got == 0 || got == exact_sign(e.q(mq))) << "q at " << md;
+              ASSERT_TRUE(got == 0 || got == sgn(e.q(mq))) << "q at " << md;
               if (sd < 0 && md >= 0) {
                 got = sign_lane(resolvent_filter(rt, m));
-                ASSERT_TRUE(got == 0 || got == exact_sign(e.resolvent(mq))) << "resolvent at " << md;
+                ASSERT_TRUE(got == 0 || got == sgn(e.resolvent(mq))) << "resolvent at " << md;
                 decided += got != 0;
               }
               checked += 3;

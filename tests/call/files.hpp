@@ -1,4 +1,5 @@
-// Test helpers: a fresh temporary directory, whole-file reads and writes.
+// Test helpers: a fresh temporary directory, whole-file reads and writes,
+// files and links made and read back.
 #ifndef QUBIC_TESTS_CALL_FILES_HPP
 #define QUBIC_TESTS_CALL_FILES_HPP
 
@@ -45,9 +46,25 @@ inline std::string read_file(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-inline bool exists(const std::string& path) {
+// What a path holds, as the tests write it: its bytes, or no_file, or
+// directory, or "-> target" for a symbolic link (dangling or not).
+inline const std::string no_file = "<no file>", directory = "<directory>";
+
+inline void make(const std::string& path, const std::string& what) {
+  if (what == directory) {
+    std::filesystem::create_directory(path);
+  } else if (what.starts_with("-> ")) {
+    std::filesystem::create_symlink(what.substr(3), path);
+  } else if (what != no_file) {
+    write_file(path, what);
+  }
+}
+
+inline std::string holds(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+  if (std::filesystem::is_symlink(path, ec)) return "-> " + std::filesystem::read_symlink(path, ec).string();
+  if (std::filesystem::is_directory(path, ec)) return directory;
+  return std::filesystem::exists(path, ec) ? read_file(path) : no_file;
 }
 
 }  // namespace qubic::test

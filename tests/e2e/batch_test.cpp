@@ -17,33 +17,17 @@ namespace qubic::test {
 namespace {
 
 // x^3 - 6x^2 + 11x - 6 as the writer lays it out, and what the batch program
-// makes of it.  The solver finds 3, then 2 - 2^-23 and 1 + 2^-23 from the
-// factor x^2 - 3x + 2, printed shortest "3 1.9999999 1.0000001" with
-// imaginary parts +0.  Multiplied back out in coef's order, worked by hand:
-// 3 + (2 - 2^-23) rounds to 5, + (1 + 2^-23) to 6: rb(2) = -6;
-// 3 (2 - 2^-23) rounds to 6 - 2^-21, (2 - 2^-23)(1 + 2^-23) to 2, 3 (1 + 2^-23)
-// (a tie) to 3 + 2^-21, and their sum is exactly 11: rb(1) = 11;
-// (6 - 2^-21)(1 + 2^-23) rounds to 6: rb(0) = -6.  Imaginary parts:
-// ib(2) = -(0 + 0 + 0) = -0, ib(1) = +0, ib(0) = -(+0) = -0.
+// makes of it: the roots 3, 2 - 2^-23, 1 + 2^-23, printed shortest, and the
+// cubic multiplied back out in coef's order (worked by hand in
+// tests/records/record_loop_test.cpp), imaginary parts -0, +0, -0.
 const std::string road_record = "  0.10000000E+01 -0.60000000E+01  0.11000000E+02 -0.60000000E+01\n";
 const std::string road_results = "1\n" + road_record + "  0.00000000E+00 -0.00000000E+00  0.00000000E+00 -0.00000000E+00\n";
 
-// What a name in the working folder is before the run: no file, a symlink
-// (to a device, to the other file, to the program's standard output), or a
-// file with the given bytes.
-const std::string none = "<no file>", zero = "<to /dev/zero>", to_test6 = "<symlink to test6>",
-                  to_results6 = "<symlink to results6>", to_stdout = "<to /proc/self/fd/1>",
-                  to_null = "<to /dev/null>";
-
-void make(const run_dir& d, const std::string& name, const std::string& what) {
-  const std::string path = d / name;
-  if (what == zero) std::filesystem::create_symlink("/dev/zero", path);
-  if (what == to_test6) std::filesystem::create_symlink("test6", path);
-  if (what == to_results6) std::filesystem::create_symlink("results6", path);
-  if (what == to_stdout) std::filesystem::create_symlink("/proc/self/fd/1", path);
-  if (what == to_null) std::filesystem::create_symlink("/dev/null", path);
-  if (what.empty() || what.front() != '<') write_file(path, what);
-}
+// What a name in the working folder is before the run (call/files.hpp):
+// no file, a symlink (to a device, to the other file, to the program's
+// standard output), or a file with the given bytes.
+const std::string none = no_file, zero = "-> /dev/zero", to_test6 = "-> test6", to_results6 = "-> results6",
+                  to_stdout = "-> /proc/self/fd/1", to_null = "-> /dev/null";
 
 std::string error(const char* file, const char* action, int e) {
   return std::string("qubic: ") + file + ": " + action + ": " + std::strerror(e) + "\n";
@@ -67,7 +51,7 @@ struct batch_case {
   fault f = fault::none;
   int status = 0;
   std::string err = "";
-  std::string after = none;  // results6 afterwards: its bytes, <no file> or the symlink it is
+  std::string after = none;  // what results6 holds afterwards
   std::string out = "";      // standard output; for --help its start
   std::string out_to = "";   // standard output appended to this file ("hard": a hard link to test6)
 };
@@ -108,24 +92,23 @@ TEST(BatchRun, RunsAndFailures) {
       {.why = "test6 -> /proc/self/fd/1", .test6 = to_stdout, .status = 1, .err = out_test6},
       {.why = "results6 -> /dev/null, standard output /dev/null: no file, no refusal", .results6 = to_null,
        .after = to_null, .out_to = "/dev/null"},
+      {.why = "--exact takes no --csv", .args = {"--exact", "--csv"}, .status = 2,
+       .err = "qubic: unexpected argument '--csv'\n" + usage},
+      {.why = "each option at most once", .args = {"--exact", "--exact"}, .status = 2,
+       .err = "qubic: option '--exact' given twice\n" + usage},
   };
   for (const batch_case& c : cases) {
     SCOPED_TRACE(c.why);
     const run_dir d;
-    make(d, "test6", c.test6);
-    make(d, "results6", c.results6);
+    make(d / "test6", c.test6);
+    make(d / "results6", c.results6);
     if (c.out_to == "hard") std::filesystem::create_hard_link(d / "test6", d / "hard");
-    const bool plain = c.test6.empty() || c.test6.front() != '<';
     const run_result r = d.run(QUBIC_EXE, c.args, "", c.f, c.out_to);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(c.args == std::vector<std::string>{"--help"} ? r.out.substr(0, c.out.size()) : r.out, c.out);
-    const bool link = std::filesystem::is_symlink(d / "results6");
-    EXPECT_EQ(link ? c.results6 : exists(d / "results6") ? read_file(d / "results6") : none, c.after);
-    if (plain) {
-      EXPECT_EQ(read_file(d / "test6"), c.test6);
-    }
-    EXPECT_EQ(exists(d / "test6"), c.test6 != none) << "test6 made or removed";
+    EXPECT_EQ(holds(d / "results6"), c.after);
+    EXPECT_EQ(holds(d / "test6"), c.test6) << "test6 changed, made or removed";
   }
 }
 
@@ -170,6 +153,47 @@ TEST(BatchRun, ShippedExample) {
   }
   EXPECT_FALSE(std::getline(results, status)) << "extra line in results6: " << status;
   EXPECT_FALSE(out >> skip) << "extra output: " << skip;
+}
+
+// The lines of a text, each ended by a line feed.
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> v;
+  for (std::size_t at = 0, end = 0; (end = text.find('\n', at)) != std::string::npos; at = end + 1) v.push_back(text.substr(at, end - at));
+  return v;
+}
+
+// With --exact: the expected roots are the true roots rounded to nearest
+// single, checked against 400-bit mpmath (never against this program).
+TEST(ExactBatch, SolvesTheExampleRecordsTheSolverCannot) {
+  const run_dir d;
+  write_file(d / "test6", read_file(QUBIC_EXAMPLES "/test6"));
+  const run_result r = d.run(QUBIC_EXE, {"--exact"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  // results6: per record a status line, after a 1 the record's two lines.
+  // Record 7 (a leading zero: two roots) and 10 (a root near -1e-40 is
+  // subnormal: flag -3) stay unsolved, as with the solver.
+  const std::vector<std::string> results = lines(read_file(d / "results6")), out = lines(r.out);
+  std::string status;
+  for (std::size_t i = 0; i < results.size(); i += results[i] == "1" ? 3 : 1) status += results[i];
+  EXPECT_EQ(status, "111111011011");
+  // On standard output the real parts, then the imaginary parts, of each
+  // solved record: records 8, 9 and 11 are the 7th to the 9th.
+  ASSERT_EQ(out.size(), 20u) << r.out;
+  const char* want[] = {
+      "-1.4655713 0.23278561 0.23278561", "0 0.792552 -0.792552",  // x^3 + x^2 + 1: the solver's bisection stalls
+      "-1 0.5 0.5", "0 0.8660254 -0.8660254",  // x^3 + 1e-40 x^2 + 1: 1e-40 moves the roots by 1e-40 relative
+      "-1e20 5e19 5e19", "0 8.660254e19 -8.660254e19",  // 1e-30 x^3 + 1e30: the solver's bound overflows
+  };
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(by_bits(out[12 + i]), by_bits(want[i])) << out[12 + i];
+  // Record 11's rebuilt cubic, from the roots above (u = 5e19, v = 8.660254e19
+  // as floats, r1 = -2u exactly), multiplied out by hand in rationals: x^2 has
+  // r1 + 2u = 0, x has v^2 - 3u^2 = -230963324213250406586868599619584 (a
+  // float), x^0 has 2u (u^2 + v^2) > 1e60, beyond the range; the pair's
+  // imaginary parts cancel exactly.  (coef wrote NaN for three of them.)
+  ASSERT_EQ(results.size(), 32u);
+  EXPECT_EQ(results[27] + "\n" + results[28], "  0.10000000E+01  0.00000000E+00 -0.23096332E+33        Infinity\n"
+                                              "  0.00000000E+00  0.00000000E+00  0.00000000E+00  0.00000000E+00");
 }
 
 }  // namespace

@@ -1,4 +1,9 @@
-// qubic-solve end to end: the CSV format, the reports, errors and exit status.
+// qubic-solve end to end: the CSV format, the reports, errors and exit
+// status.  With --exact, the expected roots are the true roots of the float
+// cubics rounded to nearest single, written as decimals that read back to
+// those singles; each was checked against the roots computed with 400-bit
+// mpmath (never against this program).  The exact engine's whole contract,
+// case by case, is tested against a rational reference in tests/exact.
 #include <poll.h>
 
 #include <cerrno>
@@ -14,7 +19,7 @@ namespace {
 
 const std::string header = "a3,a2,a1,a0,flag1,flag2,flag3,re1,im1,re2,im2,re3,im3\n";
 const std::string road_row = "1,-6,11,-6,1,1,1,3,0,1.9999999,0,1.0000001,0\n";
-const std::string usage = " (usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0])\n";
+const std::string usage = " (usage: qubic-solve [--csv] [--exact] [--double] [A3 A2 A1 A0])\n";
 
 struct tool_case {
   const char* why;
@@ -39,6 +44,7 @@ std::string report(const std::string& cubic) { return "cubic  " + cubic + "\nroo
 
 TEST(SolveTool, RowsReportsAndErrors) {
   const std::string refused = "      -                -                -2  " + std::string(flag_meaning(-2)) + "\n";
+  const std::string found(exact_flag_meaning(flag::found));
   const tool_case cases[] = {
       csv("leading zero: no root 3, its fields empty", "0 1 -3 2", "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n"),
       csv("-0 and a subnormal: refused, roots empty", "-0 1e-40 1 1", "-0,1e-40,1,1,-2,-2,-2,,,,,,\n"),
@@ -92,6 +98,27 @@ TEST(SolveTool, RowsReportsAndErrors) {
           "1,-1e-45,inf,-0,-2,-2,-2,,,,,,\n"),
       csv("hexadecimal without exponent, with a bare point", "0x.8 -0x1.fffffefp127 0x10 nan",
           "0.5,-3.4028235e+38,16,nan,-2,-2,-2,,,,,,\n"),
+      // 2^-149 x^3 - x^2: roots 0, 0 and 2^149, reported in the exact engine's words.
+      {"--exact: the exact engine's report", {"--exact", "1e-45", "-1", "0", "0"}, "", 0,
+       report("1e-45 x^3 - 1 x^2 + 0 x + 0") + "1      0                0                 1  " + found +
+           "\n2      0                0                 1  " + found + "\n3      inf              0                -3  " +
+           std::string(exact_flag_meaning(flag::unusable)) + "\nsolved: no\n", ""},
+      {"--exact, then an unknown option", {"--exact", "--frob"}, "", 2, "",
+       "qubic-solve: argument 2: unknown option '--frob'" + usage},
+      {"each option at most once", {"--exact", "--csv", "--exact"}, "", 2, "",
+       "qubic-solve: argument 3: '--exact' given twice" + usage},
+      // x^2 (x + 2^-1022 - 2^-1074), a root of the largest subnormal double:
+      // the report's columns are wide enough for a double's 24 characters.
+      {"--exact --double: a double cubic's report", {"--exact", "--double", "1", "0x0.fffffffffffffp-1022", "0", "0"},
+       "", 0,
+       "cubic  1 x^3 + 2.225073858507201e-308 x^2 + 0 x + 0\nroot   real part                 imaginary part"
+       "            flag\n1      -2.225073858507201e-308   0                         -3  " +
+           std::string(exact_flag_meaning(flag::unusable)) + "\n2      0                         0                          1  " +
+           found + "\n3      0                         0                          1  " + found + "\nsolved: no\n", ""},
+      {"--double without --exact: the solver is single precision", {"--double", "1", "0", "0", "1"}, "", 2, "",
+       "qubic-solve: --double needs --exact (the solver is single precision)" + usage},
+      {"--double at most once", {"--double", "--exact", "--double"}, "", 2, "",
+       "qubic-solve: argument 3: '--double' given twice" + usage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -101,6 +128,65 @@ TEST(SolveTool, RowsReportsAndErrors) {
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(r.in, c.input) << "the input changed";
   }
+}
+
+TEST(ExactTool, CorrectlyRoundedRootsAndFlags) {
+  const std::string rows[][2] = {  // the line read; the flags, re1, im1, re2, im2, re3, im3 written after it
+      // Real roots first, then the pair with the positive imaginary part (the
+      // engine's other answers are checked in tests/exact, NamedExamples).
+      {"1 0 0 3", "1,1,1,-1.4422495,0,0.72112477,1.2490247,0.72112477,-1.2490247"},
+      {"0 1 -3 2", "1,1,-1,1,0,2,0,,"},  // a leading zero: two roots, the third root's fields empty
+      {"1 inf 0 1", "-2,-2,-2,,,,,,"},   // refused, nothing written
+  };
+  std::string input, want = header;
+  for (const auto& row : rows) input += row[0] + "\n", want += row[0] + "," + row[1] + "\n";
+  const run_result r = run_dir().run(QUBIC_SOLVE_EXE, {"--exact", "--csv"}, input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(by_bits(r.out), by_bits(want)) << r.out;
+}
+
+// --exact --double: each number read as the nearest double, every part of
+// every root the double nearest to the true value, written as the shortest
+// decimal that reads back to it (compared as text: each expected number is
+// already that shortest form).  Expected roots come from cubics built from
+// known roots (exact in double, as Python's repr writes them) or, where
+// irrational, from 300-bit mpmath polyroots rounded to nearest double.
+TEST(ExactTool, DoubleCoefficientsAndRoots) {
+  const std::string rows[][2] = {  // the line read; the row written for it
+      {"1 -6 1.1D+01 -6", "1,-6,11,-6,1,1,1,1,0,2,0,3,0"},  // exact roots; a D exponent
+      // (x-1)(x-2)(x-3)/8 in hexadecimal, read exactly.
+      {"0x1p-3 -0x1.8p-1 0x1.6p+0 -0x1.8p-1", "0.125,-0.75,1.375,-0.75,1,1,1,1,0,2,0,3,0"},
+      // 0x1.000001p0 is 1 + 2^-24 as a double (a tie between two singles,
+      // 1 as a float): the double root 1 + 2^-24 beside a double root 0.
+      {"1 -0x1.000001p0 0 0", "1,-1.0000000596046448,0,0,1,1,1,0,0,0,0,1.0000000596046448,0"},
+      // 0.1 read as the double 0x1.999999999999ap-4: the cube root of that
+      // double and its pair, from mpmath.
+      {"1,0,0,-0.1", "1,0,0,-0.1,1,1,1,0.4641588833612779,0,-0.23207944168063896,0.40197338438308483,"
+                     "-0.23207944168063896,-0.40197338438308483"},
+      // x (x - 2^500)^2: beyond the single range, a double root decided exactly.
+      {"1 -0x1p501 0x1p1000 0", "1,-6.546781215792284e+150,1.0715086071862673e+301,0,1,1,1,0,0,"
+                                "3.273390607896142e+150,0,3.273390607896142e+150,0"},
+      // x^2 (x - 2^-1074): the subnormal root is flagged -3.
+      {"1 -5e-324 0 0", "1,-5e-324,0,0,1,1,-3,0,0,0,0,5e-324,0"},
+      // 2^-1074 x^3 - x^2: the root 2^1074 overflows to inf.
+      {"0x1p-1074 -1 0 0", "5e-324,-1,0,0,1,1,-3,0,0,0,0,inf,0"},
+      {"0 1 -3 2", "0,1,-3,2,1,1,-1,1,0,2,0,,"},  // a leading zero: two roots
+      // Read to the nearest double: beyond the range inf (refused), below
+      // half of 2^-1074 a zero of its sign, above it 2^-1074.
+      {"1e309 -2e-324 3e-324 -0", "inf,-0,5e-324,-0,-2,-2,-2,,,,,,"},
+  };
+  std::string input, want = header;
+  for (const auto& row : rows) input += std::string(row[0]) + "\n", want += row[1] + "\n";
+  const run_result csv = run_dir().run(QUBIC_SOLVE_EXE, {"--exact", "--double", "--csv"}, input);
+  EXPECT_EQ(csv.status, 0);
+  EXPECT_EQ(csv.err, "");
+  EXPECT_EQ(csv.out, want);
+  // The tool reads its own CSV back to the same rows.
+  EXPECT_EQ(run_dir().run(QUBIC_SOLVE_EXE, {"--double", "--csv", "--exact"}, csv.out).out, want);
+  // The same line as a single-precision cubic: 0x1.000001p0 is 1 there.
+  EXPECT_EQ(run_dir().run(QUBIC_SOLVE_EXE, {"--exact", "--csv", "1", "-0x1.000001p0", "0", "0"}).out,
+            header + "1,-1,0,0,1,1,1,0,0,0,0,1,0\n");
 }
 
 // A program that writes one line and waits for its answer before the next:

@@ -63,15 +63,19 @@ solution by_reference(const cubic& c) {
   return s;
 }
 
+std::string text(const cubic& c) {
+  std::string out;
+  for (const float x : c) (out += ' ') += test::show(x);
+  return out;
+}
+
 // "" when the engine, in both call forms, agrees with the reference; else the
 // coefficients (hexfloat and bits) and the answers.
 std::string departure(const cubic& c) {
   const std::string r = show(test::reference(c[0], c[1], c[2], c[3])), e = show(solve_exact(c[0], c[1], c[2], c[3])),
                     b = show(by_reference(c));
   if (e == r && b == r) return "";
-  std::string out = "a3 a2 a1 a0:";
-  for (const float x : c) (out += ' ') += test::show(x);
-  out += "\nsolve_exact:\n" + e;
+  std::string out = "a3 a2 a1 a0:" + text(c) + "\nsolve_exact:\n" + e;
   if (b != e) (out += "qubic_exact:\n") += b;
   return out + "reference:\n" + r;
 }
@@ -110,12 +114,6 @@ double work(const cubic& c) {
   exact::stats() = {};
   (void)solve_exact(c[0], c[1], c[2], c[3]);
   return work(exact::stats());
-}
-
-std::string text(const cubic& c) {
-  std::string out;
-  for (const float x : c) (out += ' ') += test::show(x);
-  return out;
 }
 
 TEST(Exact, CostsWithinBounds) {

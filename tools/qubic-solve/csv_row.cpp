@@ -5,9 +5,11 @@
 #include "report.hpp"
 
 namespace qubic::tool {
+namespace {
 
-void append_csv_row(std::string& out, const cubic& a, const solution& s) {
-  for (const float c : a) {
+template <class Real>
+void row(std::string& out, const std::array<Real, 4>& a, const basic_solution<Real>& s) {
+  for (const Real c : a) {
     append_real(out, c);
     out += ',';
   }
@@ -22,5 +24,10 @@ void append_csv_row(std::string& out, const cubic& a, const solution& s) {
     out += k < 2 ? ',' : '\n';
   }
 }
+
+}  // namespace
+
+void append_csv_row(std::string& out, const cubic& a, const solution& s) { row(out, a, s); }
+void append_csv_row(std::string& out, const cubic_double& a, const solution_double& s) { row(out, a, s); }
 
 }  // namespace qubic::tool

@@ -1,10 +1,14 @@
 // qubic-solve: solves cubics given on the command line or standard input.
 //
-//   qubic-solve [--csv] [--exact] A3 A2 A1 A0     one cubic, highest power first
-//   qubic-solve [--csv] [--exact] < lines         one cubic per line
+//   qubic-solve [--csv] [--exact] [--double] A3 A2 A1 A0   one cubic, highest power first
+//   qubic-solve [--csv] [--exact] [--double] < lines       one cubic per line
 //
 // --exact solves with the exact engine (qubic/exact.hpp) instead of the
 // solver; the output has the same shape, the flags that engine's codes.
+// --double (with --exact only: the solver is single precision) reads each
+// coefficient as the nearest double and solves with the engine's double
+// entry; every number is then written as the shortest decimal that reads
+// back to the same double.
 //
 // Exit status: 0 when every cubic was read (whatever its flags), 2 on a
 // malformed argument or line (output written so far stays), 1 when standard
@@ -35,7 +39,7 @@ namespace {
 using qubic::tool::cubic;
 using got = qubic::tool::line_input::got;
 
-constexpr const char* usage = "usage: qubic-solve [--csv] [--exact] [A3 A2 A1 A0]";
+constexpr const char* usage = "usage: qubic-solve [--csv] [--exact] [--double] [A3 A2 A1 A0]";
 
 constexpr const char* help_text =
     "Finds the three roots of A3 x^3 + A2 x^2 + A1 x + A0 in IEEE single\n"
@@ -55,6 +59,8 @@ constexpr const char* help_text =
     "             part correctly rounded to single; flag 1 correctly rounded,\n"
     "             -3 correctly rounded but overflowing, subnormal or rounded\n"
     "             to zero, -2 a coefficient infinite or NaN\n"
+    "  --double   with --exact: read each number as the nearest double and\n"
+    "             round each part of each root to double instead of single\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
     "Each option at most once.\n"
@@ -69,6 +75,7 @@ constexpr std::size_t max_line = 4096;
 struct options {
   bool csv = false;
   bool exact = false;
+  bool dbl = false;
   bool help = false;
   bool version = false;
 };
@@ -84,11 +91,19 @@ int fail_usage(const std::string& what) { return fail(what + " (" + usage + ")")
 
 bool put(const std::string& s) { return std::fwrite(s.data(), 1, s.size(), stdout) == s.size(); }
 
-// Solves one cubic with the solver or the exact engine and writes its
-// report or row.
-bool emit(const cubic& a, const options& o, bool first) {
-  const qubic::solution s =
-      o.exact ? qubic::solve_exact(a[0], a[1], a[2], a[3]) : qubic::solve(a[0], a[1], a[2], a[3]);
+qubic::solution solve(const cubic& a, const options& o) {
+  return o.exact ? qubic::solve_exact(a[0], a[1], a[2], a[3]) : qubic::solve(a[0], a[1], a[2], a[3]);
+}
+
+qubic::solution_double solve(const qubic::tool::cubic_double& a, const options&) {
+  return qubic::solve_exact_double(a[0], a[1], a[2], a[3]);
+}
+
+// Solves one cubic (singles: with the solver or the exact engine; doubles:
+// with the exact engine) and writes its report or row.
+template <class Real>
+bool emit(const std::array<Real, 4>& a, const options& o, bool first) {
+  const auto s = solve(a, o);
   std::string out;
   if (o.csv) {
     qubic::tool::append_csv_row(out, a, s);
@@ -99,7 +114,9 @@ bool emit(const cubic& a, const options& o, bool first) {
   return put(out);
 }
 
-// 0, 2 or 1 as in the header comment.
+// 0, 2 or 1 as in the header comment; Real is the precision the lines are
+// read in.
+template <class Real>
 int run_stdin(const options& o) {
   qubic::tool::line_input in(0, max_line, stdout);
   std::string line;
@@ -124,7 +141,7 @@ int run_stdin(const options& o) {
         continue;
       }
     }
-    cubic a{};
+    std::array<Real, 4> a{};
     std::string why;
     const qubic::tool::line_kind k = qubic::tool::read_line(rows ? qubic::tool::coefficients_of_row(line) : line, a, why);
     if (k == qubic::tool::line_kind::malformed) return fail(where + why);
@@ -136,13 +153,17 @@ int run_stdin(const options& o) {
 
 int run(int argc, char** argv) {
   options o;
+  // Each coefficient argument read both ways (one syntax, two roundings),
+  // since --double may come after it.
   cubic a{};
+  qubic::tool::cubic_double ad{};
   int count = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     const std::string where = "argument " + std::to_string(i) + ": ";
     bool* seen = arg == "--csv"       ? &o.csv
                  : arg == "--exact"   ? &o.exact
+                 : arg == "--double"  ? &o.dbl
                  : arg == "--help"    ? &o.help
                  : arg == "--version" ? &o.version
                                       : nullptr;
@@ -153,8 +174,11 @@ int run(int argc, char** argv) {
       return fail_usage(where + "unknown option " + qubic::tool::quoted(arg));
     } else {
       float x = 0.0f;
-      if (!qubic::call::read_free_real(arg, x)) return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
-      if (count < 4) a[static_cast<std::size_t>(count)] = x;
+      double xd = 0.0;
+      if (!qubic::call::read_free_real(arg, x) || !qubic::call::read_free_real(arg, xd)) {
+        return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
+      }
+      if (count < 4) a[static_cast<std::size_t>(count)] = x, ad[static_cast<std::size_t>(count)] = xd;
       ++count;
     }
   }
@@ -166,6 +190,7 @@ int run(int argc, char** argv) {
     std::fputs("qubic-solve " QUBIC_VERSION "\n", stdout);
     return 0;
   }
+  if (o.dbl && !o.exact) return fail_usage("--double needs --exact (the solver is single precision)");
   if (count != 0 && count != 4) {
     return fail_usage("expected 4 coefficients (A3 A2 A1 A0), found " + std::to_string(count));
   }
@@ -177,8 +202,8 @@ int run(int argc, char** argv) {
     return 1;
   }
   if (o.csv && !put(std::string(qubic::tool::csv_header))) return 1;
-  if (count == 4) return emit(a, o, true) ? 0 : 1;
-  return run_stdin(o);
+  if (count == 4) return (o.dbl ? emit(ad, o, true) : emit(a, o, true)) ? 0 : 1;
+  return o.dbl ? run_stdin<double>(o) : run_stdin<float>(o);
 }
 
 }  // namespace

@@ -9,7 +9,10 @@
 namespace qubic::tool {
 namespace {
 
-constexpr std::size_t column = 17;  // a real takes at most 15 characters
+// The width of a root's column: a real takes at most 15 characters as a
+// single, 24 as a double ("-2.2250738585072014e-308").
+template <class Real>
+constexpr std::size_t column = sizeof(Real) == sizeof(float) ? 17 : 26;
 
 void pad_to(std::string& out, std::size_t line_start, std::size_t width) {
   const std::size_t used = out.size() - line_start;
@@ -17,7 +20,8 @@ void pad_to(std::string& out, std::size_t line_start, std::size_t width) {
 }
 
 // " + c" or " - |c|" after the leading term; a NaN keeps " + nan".
-void append_term(std::string& out, float c, const char* power) {
+template <class Real>
+void append_term(std::string& out, Real c, const char* power) {
   if (std::signbit(c) && c == c) {
     out += " - ";
     append_real(out, -c);
@@ -28,16 +32,20 @@ void append_term(std::string& out, float c, const char* power) {
   out += power;
 }
 
-}  // namespace
-
-void append_report(std::string& out, const cubic& a, const solution& s, flag_words words) {
+template <class Real>
+void report(std::string& out, const std::array<Real, 4>& a, const basic_solution<Real>& s, flag_words words) {
+  constexpr std::size_t width = column<Real>;
   out += "cubic  ";
   append_real(out, a[0]);
   out += " x^3";
   append_term(out, a[1], " x^2");
   append_term(out, a[2], " x");
   append_term(out, a[3], "");
-  out += "\nroot   real part        imaginary part   flag\n";
+  out += "\nroot   real part";
+  out.append(width - 9, ' ');
+  out += "imaginary part";
+  out.append(width - 14, ' ');
+  out += "flag\n";
   for (std::size_t k = 0; k < 3; ++k) {
     const std::size_t start = out.size();
     out += static_cast<char>('1' + k);
@@ -47,13 +55,13 @@ void append_report(std::string& out, const cubic& a, const solution& s, flag_wor
     } else {
       out += '-';
     }
-    pad_to(out, start, 7 + column);
+    pad_to(out, start, 7 + width);
     if (s.written[k]) {
       append_real(out, s.root[k].imag());
     } else {
       out += '-';
     }
-    pad_to(out, start, 7 + 2 * column);
+    pad_to(out, start, 7 + 2 * width);
     const std::int32_t f = s.flag[k];
     if (f >= 0) out += ' ';
     out += std::to_string(f);
@@ -62,6 +70,16 @@ void append_report(std::string& out, const cubic& a, const solution& s, flag_wor
     out += '\n';
   }
   out += s.solved() ? "solved: yes\n" : "solved: no\n";
+}
+
+}  // namespace
+
+void append_report(std::string& out, const cubic& a, const solution& s, flag_words words) {
+  report(out, a, s, words);
+}
+
+void append_report(std::string& out, const cubic_double& a, const solution_double& s, flag_words words) {
+  report(out, a, s, words);
 }
 
 }  // namespace qubic::tool
