@@ -17,29 +17,36 @@ import qubic
 import qubic.dask
 
 # Seconds as it stands.  For 10**8 cubics or more raise N alone: each worker
-# holds a few chunks at a time (CHUNK cubics, 37 bytes of results each).
+# holds a few chunks at a time (CHUNK cubics, 37 bytes of results each), and
+# the client and scheduler keep a record of every task of a computation, so
+# the cubics go in passes of at most PASS, which keeps that record bounded too.
 N = 1_000_000
 CHUNK = 125_000
+PASS = 64 * CHUNK
 
 
 def main(folder):
     os.makedirs(folder, exist_ok=True)
+    # Flag codes run from NOT_COMPUTED (-6) to FOUND (1): shifted, they count from 0.
+    per_flag, solved, files = 0, 0, 0
     # For a real cluster: Client("tcp://HOST:8786"), and FOLDER on a file
     # system that every worker sees.
     with LocalCluster(n_workers=2, threads_per_worker=1) as cluster, Client(cluster):
-        c = da.random.RandomState(1).uniform(-1, 1, size=(N, 4), chunks=(CHUNK, 4))  # a3 a2 a1 a0 per row
-        roots, flags, solved = qubic.dask.solve(c)
-        # One task per chunk saves that chunk where it was solved.
-        chunks = zip(*(a.to_delayed().ravel() for a in (roots, flags, solved)))
-        saves = [dask.delayed(np.savez)(os.path.join(folder, f"{i}.npz"), roots=r, flags=f, solved=s)
-                 for i, (r, f, s) in enumerate(chunks)]
-        # Flag codes run from NOT_COMPUTED (-6) to FOUND (1): shifted, they count from 0.
-        per_flag = da.bincount(flags.ravel() - qubic.NOT_COMPUTED, minlength=qubic.FOUND - qubic.NOT_COMPUTED + 1)
-        _, share, per_flag = dask.compute(saves, solved.mean(), per_flag)   # one pass over the chunks
-    print(f"{N} cubics, {share:.2%} solved; results in {folder}/0.npz .. {len(saves) - 1}.npz")
+        for start in range(0, N, PASS):
+            # a3 a2 a1 a0 per row, drawn where each chunk is solved
+            c = da.random.RandomState(start).uniform(-1, 1, size=(min(PASS, N - start), 4), chunks=(CHUNK, 4))
+            s = qubic.dask.solve(c)
+            # One task per chunk saves that chunk where it was solved.
+            chunks = zip(*(a.to_delayed().ravel() for a in s))
+            saves = [dask.delayed(np.savez)(os.path.join(folder, f"{files + i}.npz"), roots=r, flags=f, solved=ok)
+                     for i, (r, f, ok) in enumerate(chunks)]
+            counts = da.bincount(s.flags.ravel() - qubic.NOT_COMPUTED, minlength=qubic.FOUND - qubic.NOT_COMPUTED + 1)
+            _, n, counts = dask.compute(saves, s.solved.sum(), counts)   # one pass over these chunks
+            per_flag, solved, files = per_flag + counts, solved + n, files + len(saves)
+    print(f"{N} cubics, {solved / N:.2%} solved; results in {folder}/0.npz .. {files - 1}.npz")
     for code, count in enumerate(per_flag, start=qubic.NOT_COMPUTED):
         if count:
-            print(f"{code:3d} {count:8d}  {qubic.flag_meaning(code)}")
+            print(f"{code:3d} {count:9d}  {qubic.flag_meaning(code)}")
 
 
 if __name__ == "__main__":  # the workers are processes that import this file: start them only when run

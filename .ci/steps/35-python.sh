@@ -2,8 +2,9 @@
 # CI: the Python module from a clean clone of this commit, installed the way
 # the README says (staged with DESTDIR, so nothing lands in /usr/local here),
 # then imported from elsewhere by Debian's python3; and the speed comparison
-# run briefly on the build in ./build so that it keeps working (timings are
-# printed, never compared).  The module's tests run with the README's test
+# and the Dask batch job's measurement run briefly on the build in ./build so
+# that they keep working (timings are printed, never compared; the batch job's
+# outputs must be the program's).  The module's tests run with the README's test
 # command (ctest -R python_tests).
 #
 #   bash .ci/steps/35-python.sh
@@ -34,4 +35,5 @@ echo "installed qubic, float64: $got"
 
 cmake --build build --target _qubic qubic_solve_loop >/dev/null
 $py python/bench.py --build build --count 100000 --sample 200 --repeats 1 --double
+$py python/bench/dask_batch.py --build build --records 20000 --workers 1
 echo "python: passed in $((SECONDS - start)) s"

@@ -116,13 +116,16 @@ def _exists_as(path, st):
 
 
 class Outputs:
-    """The context described above; test6 is the input, open for reading,
-    and test6_name its name for messages."""
+    """The context described above; test6 is the input, open for reading
+    (None for one that is not a local file, which no output can be), and
+    test6_name its name for messages."""
 
     def __init__(self, test6, test6_name, results6, stdout, keep=()):
         seen = {}
         for name, target, shown in (("test6", test6, test6_name), ("results6", results6, results6),
                                     ("stdout", stdout, stdout)):
+            if target is None:  # an input that is not a local file
+                continue
             key = _identity(target)
             if key is not None and key in seen:
                 raise ValueError(f"run_batch: {seen[key]} and {_shown(name, shown)} are the same file; "

@@ -1,5 +1,5 @@
 # Type stubs for qubic.dask.
-from typing import BinaryIO, Optional, Union
+from typing import BinaryIO, Literal, Optional, Union
 import os
 
 import dask.array as da
@@ -14,5 +14,11 @@ def run_batch(client: distributed.Client,
               test6: Union[str, bytes, os.PathLike],
               results6: Union[str, bytes, os.PathLike, BinaryIO],
               stdout: Union[str, bytes, os.PathLike, BinaryIO],
-              *, block_size: int = ..., exact: bool = ...,
-              in_flight: Optional[int] = ...) -> None: ...
+              *, read: Literal["client", "workers"] = ..., block_size: int = ...,
+              exact: bool = ..., in_flight: Optional[int] = ...) -> None: ...
+
+def run_batch_parts(client: distributed.Client,
+                    test6: Union[str, bytes, os.PathLike],
+                    folder: Union[str, bytes, os.PathLike],
+                    *, read: Literal["client", "workers"] = ..., block_size: int = ...,
+                    exact: bool = ..., in_flight: Optional[int] = ...) -> None: ...
