@@ -29,7 +29,9 @@
 #ifndef QUBIC_EXACT64_FRAME_HPP
 #define QUBIC_EXACT64_FRAME_HPP
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "exact64/wide.hpp"
 
@@ -41,8 +43,10 @@ struct fpoly {
   double d[4] = {0, 0, 0, 0};
 };
 
-// The frame of c[0..n] (n <= 3) at scale e; E is written to *scale_out.
-inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
+// The frame of c[0..n] (n <= 3) at scale e, written into f; E is written to
+// *scale_out.  A kept head's shift sh >= -700 makes 2^sh a normal double,
+// built from its bits.
+inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nullptr) {
   int E = 0;
   bool any = false;
   for (int k = 0; k <= n; ++k) {
@@ -51,21 +55,30 @@ inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
     if (!any || t > E) E = t;
     any = true;
   }
-  fpoly f;
-  for (int k = 0; k <= n; ++k) {
+  for (int k = 0; k <= 3; ++k) {
+    if (k > n) {
+      f.h[k] = f.l[k] = f.d[k] = 0.0;
+      continue;
+    }
     const int sh = c[k].x + k * e - E;
-    const double fe = pow2(sh < -1070 ? -1070 : sh);
-    if (c[k].h != 0.0 && sh >= -700) {
-      const double g = pow2(sh);
+    if (c[k].h != 0.0 && sh >= -700) [[likely]] {
+      const double g = std::bit_cast<double>(static_cast<std::uint64_t>(sh + 1023) << 52);
       f.h[k] = c[k].h * g;  // exact: the result lies in [2^-700, 2)
       f.l[k] = c[k].l * g;
-      f.d[k] = (c[k].e * fe + floor_eta) * widen;
+      f.d[k] = (c[k].e * g + floor_eta) * widen;
     } else {
+      const double fe = pow2(sh < -1070 ? -1070 : sh);
       const double mag = c[k].h != 0.0 ? 2.0 : 0.0;
+      f.h[k] = f.l[k] = 0.0;
       f.d[k] = ((mag + c[k].e) * fe + floor_eta) * widen;
     }
   }
   if (scale_out != nullptr) *scale_out = E;
+}
+
+inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
+  fpoly f;
+  make_frame(f, c, n, e, scale_out);
   return f;
 }
 

@@ -8,7 +8,7 @@ namespace qubic::exact64 {
 
 const fpoly& poly64::frame(int e) {
   if (!have_ || e != fe_) {
-    f_ = make_frame(c, n, e);
+    make_frame(f_, c, n, e);
     fe_ = e;
     have_ = true;
   }

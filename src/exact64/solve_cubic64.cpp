@@ -20,6 +20,7 @@
 #include "exact64/approx64.hpp"
 #include "exact64/cubic64.hpp"
 #include "exact64/keys.hpp"
+#include "exact64/pair64.hpp"
 #include "exact64/part64.hpp"
 #include "exact64/solve64.hpp"
 #include "exact64/stats64.hpp"
@@ -111,6 +112,70 @@ void multiple_roots(cubic64& s, solution_double& out) {
   }
 }
 
+// The enclosure when the guesses allow it: v > 0 and u = 0 or normal, both
+// within 2^30 of the larger in the frame of its exponent (smaller real
+// parts start at 0), and every nonzero coefficient of p kept exactly in
+// that frame.  Otherwise nothing is ok and the guesses come back.
+pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
+  pair_parts none{u0, v0, false, false};
+  if (!normal(v0) || !(v0 > 0.0) || !(u0 == 0.0 || normal(u0))) return none;
+  const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
+  poly64& P = s.P();
+  const fpoly& f = P.frame(e);
+  for (int k = 0; k <= 3; ++k) {
+    if ((P.c[k].h != 0.0) != (f.h[k] != 0.0) || f.l[k] != 0.0) return none;
+  }
+  const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
+  double U = u0 * sc;
+  const double V = v0 * sc;
+  if (std::fabs(U) < 0x1p-30) U = 0.0;
+  if (!(V >= 0x1p-30)) return none;
+  return enclose_pair(f, e, U, V, u0, v0);
+}
+
+// The pair's real part by q: Newton steps on the filter from start (or from
+// q's linear part where -b/a - r cancelled), then the search.
+part real_part(cubic64& s, const guesses64& g, double start) {
+  double u0 = start;
+  poly64& Q = s.Q();
+  if (g.re_small || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
+    const wdd& q1 = Q.c[1];
+    const wdd& q0 = Q.c[0];
+    if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);
+  }
+  const refined ru = refine([&s](double x) { return s.Q().around(x); }, u0, 8);
+  part u{ru.x, false};
+  if (!ru.ok) {
+    auto side = [&](std::int64_t j) { return -s.q(mid(j)); };
+    auto side0 = [&] { return -s.q(point{}); };
+    u = round_part(side, side0, ru.x);
+  }
+  return u;
+}
+
+// The imaginary part by the resolvent G in s = m^2, likewise.
+part imaginary_part(cubic64& s, const guesses64& g, double start) {
+  poly64& G = s.G();
+  double v0 = start;
+  if (g.im_small || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
+    const wdd& g1 = G.c[1];
+    const wdd& g0 = G.c[0];
+    if (g1.h != 0.0) {
+      const double ratio = -(g0.h / g1.h);
+      const long e = static_cast<long>(g0.x) - g1.x;
+      if (ratio > 0.0) v0 = ldexp_wide(std::sqrt(ratio * ((e & 1) != 0 ? 2.0 : 1.0)), (e - (e & 1)) / 2);
+    }
+  }
+  const refined rv = refine([&s](double x) { return s.G().around_sq(x); }, v0, 8);
+  part v{rv.x, false};
+  if (!rv.ok) {
+    auto side = [&](std::int64_t j) { return s.im_side(mid(j)); };
+    auto side0 = [] { return 1; };
+    v = round_part(side, side0, rv.x, 0);
+  }
+  return v;
+}
+
 }  // namespace
 
 void solve_cubic64(double a, double b, double c, double d, solution_double& out) {
@@ -147,38 +212,27 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   }
   put_real(out, 0, re_root);
 
-  poly64& Q = s.Q();
-  double u0 = g.re;
-  if (g.re_small || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
-    const wdd& q1 = Q.c[1];
-    const wdd& q0 = Q.c[0];
-    if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);
+  // The pair from one enclosure of its upper root (pair64.hpp), in the
+  // frame of the larger part; a part it leaves open is searched below from
+  // the enclosure's centre.
+  const pair_parts pp = pair_by_enclosure(s, g.re, g.im);
+  if (pp.u_ok && pp.v_ok) {
+    stats().filter += 4;
+    put(out, 1, part{pp.u, false}, part{pp.v, false});
+    put(out, 2, part{pp.u, false}, part{-pp.v, false});
+    return;
   }
-  const refined ru = refine([&s](double x) { return s.Q().around(x); }, u0, 8);
-  part u{ru.x, false};
-  if (!ru.ok) {
-    auto side = [&](std::int64_t j) { return -s.q(mid(j)); };
-    auto side0 = [&] { return -s.q(point{}); };
-    u = round_part(side, side0, ru.x);
+  part u{pp.u, false};
+  if (pp.u_ok) {
+    stats().filter += 2;
+  } else {
+    u = real_part(s, g, pp.u);
   }
-
-  poly64& G = s.G();
-  double v0 = g.im;
-  if (g.im_small || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
-    const wdd& g1 = G.c[1];
-    const wdd& g0 = G.c[0];
-    if (g1.h != 0.0) {
-      const double ratio = -(g0.h / g1.h);
-      const long e = static_cast<long>(g0.x) - g1.x;
-      if (ratio > 0.0) v0 = ldexp_wide(std::sqrt(ratio * ((e & 1) != 0 ? 2.0 : 1.0)), (e - (e & 1)) / 2);
-    }
-  }
-  const refined rv = refine([&s](double x) { return s.G().around_sq(x); }, v0, 8);
-  part v{rv.x, false};
-  if (!rv.ok) {
-    auto side = [&](std::int64_t j) { return s.im_side(mid(j)); };
-    auto side0 = [] { return 1; };
-    v = round_part(side, side0, rv.x, 0);
+  part v{pp.v, false};
+  if (pp.v_ok) {
+    stats().filter += 2;
+  } else {
+    v = imaginary_part(s, g, pp.v);
   }
   put(out, 1, u, v);
   put(out, 2, u, part{-v.f, v.lost});
