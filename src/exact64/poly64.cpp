@@ -42,7 +42,7 @@ around_result poly64::around(double x) {
   const double Y1 = me.m - (t.s0 + t.c) / t.d1;
   r.next = std::isfinite(Y1) ? Y1 * pow2(me.e) : std::numeric_limits<double>::quiet_NaN();
   const double dY = Y1 - me.m;
-  if (std::fabs(Y1) >= 1.0 && std::fabs(Y1) < 2.0 && (Y1 > 0.0) == (me.m > 0.0) && std::fabs(dY) <= 0x1p-49) {
+  if (std::fabs(Y1) >= 1.0 && std::fabs(Y1) < 2.0 && (Y1 > 0.0) == (me.m > 0.0) && std::fabs(dY) <= 0x1p-41) {
     const half_gaps g1 = gaps(Y1, me.e);
     r.next_lo = sign_at(t, dY - g1.below);
     r.next_hi = sign_at(t, dY + g1.above);

@@ -77,9 +77,9 @@ class poly64 {
 
   // x normal and finite.  One expansion at Y (x in the frame of its
   // exponent) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
-  // the Newton step's double Y1 stays in the binade within 8 units of Y, at
-  // Y1's midpoints (offsets Y1 - Y -+ half gaps, exact): rho stays below
-  // 2^-48.
+  // the Newton step's double Y1 stays in the binade within 2^-41 of Y (2^11
+  // units), at Y1's midpoints (offsets Y1 - Y -+ half gaps, exact: multiples
+  // of 2^-53 below 2^-40): rho stays below 2^-40, the filter's limit.
   around_result around(double x);
 
   // The same for a polynomial taken at m^2 (the resolvent), around a normal
