@@ -76,7 +76,7 @@ class poly64 {
   int sign_sq(const point& m);
 
   // x normal and finite.  One expansion at Y (x in the frame of its
-  // exponent) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
+  // exponent, or in the cached frame when that is within 2^7 of it) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
   // the Newton step's double Y1 stays in the binade within 2^-41 of Y (2^11
   // units), at Y1's midpoints (offsets Y1 - Y -+ half gaps, exact: multiples
   // of 2^-53 below 2^-40): rho stays below 2^-40, the filter's limit.

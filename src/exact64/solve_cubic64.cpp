@@ -14,6 +14,7 @@
 //     per candidate).  What is not confirmed is searched with the exact
 //     oracles from the last candidate.
 #include <cmath>
+#include <utility>
 #include <cstdint>
 #include <limits>
 
@@ -88,6 +89,36 @@ int three_side(cubic64& s, int sa, int i, const point& m) {
 }
 
 int sgn(double x) { return (x > 0.0) - (x < 0.0); }
+
+// Near a double root two guesses often settle on the same root.  When two
+// distinct cells are confirmed (x1 < x2), the third root is -b/a - x1 - x2
+// (or -d/(a x1 x2) when that sum cancels), a guess within a few units of
+// the roots' scale, refined like the others; r becomes the three candidates
+// ascending.  True when all three are confirmed in distinct cells (each a
+// strict sign change of p: one root each, docs/exact64.md section 8).
+template <class Around>
+bool third_from_two(cubic64& s, Around&& around_p, refined* r) {
+  double x[3];
+  int n = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (!r[i].ok) continue;
+    bool seen = false;
+    for (int j = 0; j < n; ++j) seen = seen || x[j] == r[i].x;
+    if (!seen) x[n++] = r[i].x;
+  }
+  if (n != 2) return false;
+  const double sum = (-(s.b / s.a) - x[0]) - x[1];
+  const double big = std::fmax(std::fabs(x[0]), std::fabs(x[1]));
+  const double t = std::fabs(sum) >= 0x1p-10 * big ? sum : -(s.d / s.a) / (x[0] * x[1]);
+  const refined r3 = refine(around_p, t, 8);
+  if (!r3.ok || r3.x == x[0] || r3.x == x[1]) return false;
+  double y[3] = {x[0], x[1], r3.x};
+  if (y[0] > y[1]) std::swap(y[0], y[1]);
+  if (y[1] > y[2]) std::swap(y[1], y[2]);
+  if (y[0] > y[1]) std::swap(y[0], y[1]);
+  for (int i = 0; i < 3; ++i) r[i] = {y[i], true};
+  return true;
+}
 
 void multiple_roots(cubic64& s, solution_double& out) {
   ++stats().rational;
@@ -192,6 +223,10 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     refined r[3];
     for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], 8);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
+      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      return;
+    }
+    if (third_from_two(s, around_p, r)) {
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
       return;
     }
