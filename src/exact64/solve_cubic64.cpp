@@ -146,22 +146,34 @@ void multiple_roots(cubic64& s, solution_double& out) {
 // The enclosure when the guesses allow it: v > 0 and u = 0 or normal, both
 // within 2^30 of the larger in the frame of its exponent (smaller real
 // parts start at 0), and every nonzero coefficient of p kept exactly in
-// that frame.  Otherwise nothing is ok and the guesses come back.
+// that frame.  Each enclosure is sound on its own, so a part left open is
+// tried again from the disk's centre (Newton's step in double-double), up
+// to four enclosures; what stays open comes back as the last centre.
 pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
-  pair_parts none{u0, v0, false, false};
-  if (!normal(v0) || !(v0 > 0.0) || !(u0 == 0.0 || normal(u0))) return none;
-  const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
-  poly64& P = s.P();
-  const fpoly& f = P.frame(e);
-  for (int k = 0; k <= 3; ++k) {
-    if ((P.c[k].h != 0.0) != (f.h[k] != 0.0) || f.l[k] != 0.0) return none;
+  pair_parts best{u0, v0, false, false};
+  for (int it = 0; it < 4; ++it) {
+    if (!normal(v0) || !(v0 > 0.0) || !(u0 == 0.0 || normal(u0))) break;
+    const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
+    poly64& P = s.P();
+    const fpoly& f = P.frame(e);
+    bool exact = true;
+    for (int k = 0; k <= 3; ++k) exact = exact && (P.c[k].h != 0.0) == (f.h[k] != 0.0) && f.l[k] == 0.0;
+    if (!exact) break;
+    const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
+    double U = u0 * sc;
+    const double V = v0 * sc;
+    if (std::fabs(U) < 0x1p-30) U = 0.0;
+    if (!(V >= 0x1p-30)) break;
+    const pair_parts r = enclose_pair(f, e, U, V, u0, v0);
+    if (!best.u_ok) best.u = r.u;
+    if (!best.v_ok) best.v = r.v;
+    best.u_ok = best.u_ok || r.u_ok;
+    best.v_ok = best.v_ok || r.v_ok;
+    if ((best.u_ok && best.v_ok) || (r.u == u0 && r.v == v0)) break;
+    u0 = r.u;
+    v0 = r.v;
   }
-  const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
-  double U = u0 * sc;
-  const double V = v0 * sc;
-  if (std::fabs(U) < 0x1p-30) U = 0.0;
-  if (!(V >= 0x1p-30)) return none;
-  return enclose_pair(f, e, U, V, u0, v0);
+  return best;
 }
 
 // The pair's real part by q: Newton steps on the filter from start (or from
@@ -237,7 +249,12 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     }
     return;
   }
-  // One real root r and the pair u +- iv.
+  // The pair from one enclosure of its upper root (pair64.hpp), in the
+  // frame of the larger part; a part it leaves open is searched below from
+  // the enclosure's centre.
+  const pair_parts pp = pair_by_enclosure(s, g.re, g.im);
+  // One real root r and the pair u +- iv: the pair's enclosure first, so
+  // that the real root's expansion can reuse its frame when near in scale.
   const refined rr = refine(around_p, g.x[0], 8);
   part re_root{rr.x, false};
   if (!rr.ok) {
@@ -247,10 +264,6 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   }
   put_real(out, 0, re_root);
 
-  // The pair from one enclosure of its upper root (pair64.hpp), in the
-  // frame of the larger part; a part it leaves open is searched below from
-  // the enclosure's centre.
-  const pair_parts pp = pair_by_enclosure(s, g.re, g.im);
   if (pp.u_ok && pp.v_ok) {
     stats().filter += 4;
     put(out, 1, part{pp.u, false}, part{pp.v, false});
