@@ -47,6 +47,24 @@ struct fpoly {
 // *scale_out.  A kept head's shift sh >= -700 makes 2^sh a normal double,
 // built from its bits.
 inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nullptr) {
+  if (n == 3 && c[0].h != 0.0 && c[1].h != 0.0 && c[2].h != 0.0 && c[3].h != 0.0) {
+    // Every head nonzero and none dropped: the loop below, without its tests.
+    const int t[4] = {c[0].x, c[1].x + e, c[2].x + 2 * e, c[3].x + 3 * e};
+    const int hi01 = t[0] > t[1] ? t[0] : t[1], hi23 = t[2] > t[3] ? t[2] : t[3];
+    const int lo01 = t[0] < t[1] ? t[0] : t[1], lo23 = t[2] < t[3] ? t[2] : t[3];
+    const int E = hi01 > hi23 ? hi01 : hi23;
+    const int lo = lo01 < lo23 ? lo01 : lo23;
+    if (lo - E >= -700) [[likely]] {
+      for (int k = 0; k <= 3; ++k) {
+        const double g = std::bit_cast<double>(static_cast<std::uint64_t>(t[k] - E + 1023) << 52);
+        f.h[k] = c[k].h * g;
+        f.l[k] = c[k].l * g;
+        f.d[k] = (c[k].e * g + floor_eta) * widen;
+      }
+      if (scale_out != nullptr) *scale_out = E;
+      return;
+    }
+  }
   int E = 0;
   bool any = false;
   for (int k = 0; k <= n; ++k) {
@@ -94,7 +112,7 @@ struct taylor {
   const fpoly* f;
 };
 
-inline taylor expand(const fpoly& f, double Y) {
+[[gnu::always_inline]] inline taylor expand(const fpoly& f, double Y) {
   const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1], h0 = f.h[0];
   const two p2 = two_prod(h3, Y);
   const two s2 = two_sum(p2.hi, h2);
