@@ -254,4 +254,35 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   return g;
 }
 
+bool approx_shifted64(const double* h, double Y, int fe, double* x) {
+  const double h3 = h[3], h2 = h[2], h1 = h[1], h0 = h[0];
+  // D = F(Y): compensated Horner.
+  const two p2 = two_prod(h3, Y);
+  const two s2 = two_sum(p2.hi, h2);
+  const two p1 = two_prod(s2.hi, Y);
+  const two s1 = two_sum(p1.hi, h1);
+  const two p0 = two_prod(s1.hi, Y);
+  const two s0 = two_sum(p0.hi, h0);
+  const double D = s0.hi + (((p2.lo + s2.lo) * Y + (p1.lo + s1.lo)) * Y + (p0.lo + s0.lo));
+  // C = F'(Y) = 3 h3 Y^2 + 2 h2 Y + h1, with 3 h3 split exactly.
+  const two t3 = two_prod(3.0, h3);
+  const two q2 = two_prod(t3.hi, Y);
+  const two r2 = two_sum(q2.hi, 2.0 * h2);
+  const two q1 = two_prod(r2.hi, Y);
+  const two r1 = two_sum(q1.hi, h1);
+  const double C = r1.hi + ((((q2.lo + r2.lo) + t3.lo * Y) * Y) + (q1.lo + r1.lo));
+  // B = F''(Y)/2 = 3 h3 Y + h2.
+  const two r0 = two_sum(q2.hi, h2);
+  const double B = r0.hi + ((q2.lo + r0.lo) + t3.lo * Y);
+  if (!std::isfinite(B) || !std::isfinite(C) || !std::isfinite(D) || h3 == 0.0 || D == 0.0) return false;
+  const guesses64 g = approx_cubic64(h3, B, C, D, true);
+  const double sc = pow2(fe);
+  for (int i = 0; i < 3; ++i) {
+    x[i] = (Y + g.x[i]) * sc;
+    if (!std::isfinite(x[i])) return false;
+  }
+  std::sort(x, x + 3);
+  return true;
+}
+
 }  // namespace qubic::exact64

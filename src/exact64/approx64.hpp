@@ -28,6 +28,16 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
 // pair in re, im (real: disc >= 0 by the sign the caller knows).
 guesses64 approx_quadratic64(double b, double c, double d, bool real);
 
+// Second guesses for three real roots in a cluster: the cubic shifted to a
+// point S = Y 2^fe near the cluster, F(Y + y) = h3 y^3 + B y^2 + C y + D in
+// the frame f of p at scale fe (frame.hpp), with B = F''(Y)/2, C = F'(Y) and
+// D = F(Y) taken by compensated Horner schemes (about twice double
+// precision, so the cancellation near a multiple root costs nothing), then
+// solved in double: its roots are the cluster's offsets from S, well posed
+// in their own scale.  x[] gets the three guesses ascending (false when a
+// value is not finite).
+bool approx_shifted64(const double* h, double Y, int fe, double* x);
+
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
 double ldexp_wide(double m, long e);
 

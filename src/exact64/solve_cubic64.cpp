@@ -13,6 +13,7 @@
 //     midpoints around a candidate confirm it (straight-line, one expansion
 //     per candidate).  What is not confirmed is searched with the exact
 //     oracles from the last candidate.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <cstdint>
@@ -143,6 +144,31 @@ void multiple_roots(cubic64& s, solution_double& out) {
   }
 }
 
+// Near a double or triple root Newton's method from the closed form's
+// guesses crawls, or two guesses settle on one root.  Second guesses from
+// the cubic shifted to the middle S of the two closest candidates
+// (approx_shifted64), each refined.  True, with r the three candidates
+// ascending, when all three are confirmed in distinct cells; else r is left
+// as it was.
+template <class Around>
+bool from_cluster(cubic64& s, Around&& around_p, refined* r) {
+  double c[3] = {r[0].x, r[1].x, r[2].x};
+  std::sort(c, c + 3);
+  const int i = (c[1] - c[0] <= c[2] - c[1]) ? 0 : 1;
+  const double S = c[i] + 0.5 * (c[i + 1] - c[i]);
+  // Only a cluster: the two closest candidates within 2^-4 of their size.
+  if (!normal(S) || !(c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1])))) return false;
+  const mant_exp me = split_exp(S);
+  double x[3];
+  if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, x)) return false;
+  refined t[3];
+  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, x[k], 8);
+  std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  if (!(t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x)) return false;
+  for (int k = 0; k < 3; ++k) r[k] = t[k];
+  return true;
+}
+
 // The enclosure when the guesses allow it: v > 0 and u = 0 or normal, both
 // within 2^30 of the larger in the frame of its exponent (smaller real
 // parts start at 0), and every nonzero coefficient of p kept exactly in
@@ -238,7 +264,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
       return;
     }
-    if (third_from_two(s, around_p, r)) {
+    if (third_from_two(s, around_p, r) || from_cluster(s, around_p, r)) {
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
       return;
     }
