@@ -148,8 +148,9 @@ void multiple_roots(cubic64& s, solution_double& out) {
 // guesses crawls, or two guesses settle on one root.  Second guesses from
 // the cubic shifted to the middle S of the two closest candidates
 // (approx_shifted64), each refined.  True, with r the three candidates
-// ascending, when all three are confirmed in distinct cells; else r is left
-// as it was.
+// ascending, when all three are confirmed in distinct cells; else the
+// search starts from them where they are better (a cluster's roots may
+// share a cell).
 template <class Around>
 bool from_cluster(cubic64& s, Around&& around_p, refined* r) {
   double c[3] = {r[0].x, r[1].x, r[2].x};
@@ -164,9 +165,18 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r) {
   refined t[3];
   for (int k = 0; k < 3; ++k) t[k] = refine(around_p, x[k], 8);
   std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
-  if (!(t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x)) return false;
-  for (int k = 0; k < 3; ++k) r[k] = t[k];
-  return true;
+  if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
+    for (int k = 0; k < 3; ++k) r[k] = t[k];
+    return true;
+  }
+  // Else the search starts from them where the first candidate was not
+  // confirmed and the new one lies near the cluster (a far root may be
+  // one that the shifted cubic cannot place, at the ends of the range).
+  std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  for (int k = 0; k < 3; ++k) {
+    if (!r[k].ok && std::fabs(t[k].x - S) <= 0x1p-4 * std::fabs(S)) r[k] = t[k];
+  }
+  return false;
 }
 
 // The enclosure when the guesses allow it: v > 0 and u = 0 or normal, both
