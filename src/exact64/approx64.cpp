@@ -254,7 +254,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   return g;
 }
 
-bool approx_shifted64(const double* h, double Y, int fe, double* x) {
+bool approx_shifted64(const double* h, double Y, int fe, bool three_real, guesses64* out) {
   const double h3 = h[3], h2 = h[2], h1 = h[1], h0 = h[0];
   // D = F(Y): compensated Horner.
   const two p2 = two_prod(h3, Y);
@@ -275,14 +275,17 @@ bool approx_shifted64(const double* h, double Y, int fe, double* x) {
   const two r0 = two_sum(q2.hi, h2);
   const double B = r0.hi + ((q2.lo + r0.lo) + t3.lo * Y);
   if (!std::isfinite(B) || !std::isfinite(C) || !std::isfinite(D) || h3 == 0.0 || D == 0.0) return false;
-  const guesses64 g = approx_cubic64(h3, B, C, D, true);
+  const guesses64 g = approx_cubic64(h3, B, C, D, three_real);
   const double sc = pow2(fe);
+  *out = g;
   for (int i = 0; i < 3; ++i) {
-    x[i] = (Y + g.x[i]) * sc;
-    if (!std::isfinite(x[i])) return false;
+    out->x[i] = (Y + g.x[i]) * sc;
+    if (!std::isfinite(out->x[i])) return false;
   }
-  std::sort(x, x + 3);
-  return true;
+  std::sort(out->x, out->x + 3);
+  out->re = (Y + g.re) * sc;
+  out->im = g.im * sc;
+  return std::isfinite(out->re) && std::isfinite(out->im);
 }
 
 }  // namespace qubic::exact64

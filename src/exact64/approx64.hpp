@@ -34,9 +34,9 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real);
 // D = F(Y) taken by compensated Horner schemes (about twice double
 // precision, so the cancellation near a multiple root costs nothing), then
 // solved in double: its roots are the cluster's offsets from S, well posed
-// in their own scale.  x[] gets the three guesses ascending (false when a
-// value is not finite).
-bool approx_shifted64(const double* h, double Y, int fe, double* x);
+// in their own scale.  *out gets the guesses as approx_cubic64 gives them
+// (false when a value is not finite).
+bool approx_shifted64(const double* h, double Y, int fe, bool three_real, guesses64* out);
 
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
 double ldexp_wide(double m, long e);

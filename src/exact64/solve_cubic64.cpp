@@ -160,10 +160,10 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r) {
   // Only a cluster: the two closest candidates within 2^-4 of their size.
   if (!normal(S) || !(c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1])))) return false;
   const mant_exp me = split_exp(S);
-  double x[3];
-  if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, x)) return false;
+  guesses64 h;
+  if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, true, &h)) return false;
   refined t[3];
-  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, x[k], 8);
+  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
   std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
   if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
     for (int k = 0; k < 3; ++k) r[k] = t[k];
@@ -212,12 +212,37 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
   return best;
 }
 
+// A real root and a pair close together (a perturbed triple root): the
+// closed form's guesses lose two thirds of their bits and Newton's method
+// crawls.  Second guesses from the cubic shifted to the middle of the real
+// root and the real part (approx_shifted64), then the enclosure and the
+// expansions again; parts confirmed either way are kept.
+template <class Around>
+void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
+  const double r = rr.x, u = pp.u, size = std::fmax(std::fabs(r), std::fabs(u));
+  if (!normal(r) || !normal(u) || !(std::fabs(u - r) <= 0x1p-4 * size) || !(pp.v <= 0x1p-4 * size)) return;
+  const double S = r + 0.5 * (u - r);
+  if (!normal(S)) return;
+  const mant_exp me = split_exp(S);
+  guesses64 h;
+  if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, false, &h)) return;
+  if (!(pp.u_ok && pp.v_ok)) {
+    const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
+    if (!pp.u_ok) pp.u = p2.u;
+    if (!pp.v_ok) pp.v = p2.v;
+    pp.u_ok = pp.u_ok || p2.u_ok;
+    pp.v_ok = pp.v_ok || p2.v_ok;
+  }
+  if (!rr.ok) rr = refine(around_p, h.x[0], 8);
+}
+
 // The pair's real part by q: Newton steps on the filter from start (or from
-// q's linear part where -b/a - r cancelled), then the search.
+// q's linear part where -b/a - r cancelled in the closed form's guess that
+// start still is), then the search.
 part real_part(cubic64& s, const guesses64& g, double start) {
   double u0 = start;
   poly64& Q = s.Q();
-  if (g.re_small || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
+  if ((g.re_small && start == g.re) || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
     const wdd& q1 = Q.c[1];
     const wdd& q0 = Q.c[0];
     if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);
@@ -236,7 +261,7 @@ part real_part(cubic64& s, const guesses64& g, double start) {
 part imaginary_part(cubic64& s, const guesses64& g, double start) {
   poly64& G = s.G();
   double v0 = start;
-  if (g.im_small || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
+  if ((g.im_small && start == g.im) || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
     const wdd& g1 = G.c[1];
     const wdd& g0 = G.c[0];
     if (g1.h != 0.0) {
@@ -288,10 +313,11 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   // The pair from one enclosure of its upper root (pair64.hpp), in the
   // frame of the larger part; a part it leaves open is searched below from
   // the enclosure's centre.
-  const pair_parts pp = pair_by_enclosure(s, g.re, g.im);
+  pair_parts pp = pair_by_enclosure(s, g.re, g.im);
   // One real root r and the pair u +- iv: the pair's enclosure first, so
   // that the real root's expansion can reuse its frame when near in scale.
-  const refined rr = refine(around_p, g.x[0], 8);
+  refined rr = refine(around_p, g.x[0], 8);
+  if (!(pp.u_ok && pp.v_ok && rr.ok)) pair_cluster(s, around_p, rr, pp);
   part re_root{rr.x, false};
   if (!rr.ok) {
     auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };
