@@ -173,11 +173,12 @@ double round_ratio(const dyadic& n, const dyadic& q, bool* lost) {
   return neg ? -mag : mag;
 }
 
-big_cubic64::big_cubic64(double a, double b, double c, double d) {
+void big_cubic64::reset(double a, double b, double c, double d) {
   a_.set(a);
   b_.set(b);
   c_.set(c);
   d_.set(d);
+  have_disc_ = have_rat_ = have_q_ = triple_ = false;
 }
 
 int big_cubic64::poly_sign(const dyadic* const* c, int n, const point& m) {

@@ -21,9 +21,35 @@ cubic64::cubic64(double a_, double b_, double c_, double d_) : a(a_), b(b_), c(c
   p_.n = 3;
 }
 
+namespace {
+
+// One GMP workspace per thread, so that its integers keep their storage
+// from cubic to cubic (no allocation once they have grown).  It serves one
+// cubic64 at a time: another one taking it resets it, and the holder's
+// destructor lets it go, so no object ever sees another's facts.
+struct workspace {
+  big_cubic64 big;
+  const cubic64* holder = nullptr;
+};
+
+workspace& gmp_workspace() {
+  static thread_local workspace w;
+  return w;
+}
+
+}  // namespace
+
+cubic64::~cubic64() {
+  workspace& w = gmp_workspace();
+  if (w.holder == this) w.holder = nullptr;
+}
+
 big_cubic64& cubic64::big() {
-  if (!big_) {
-    big_.emplace(a, b, c, d);
+  workspace& w = gmp_workspace();
+  if (big_ == nullptr || w.holder != this) {
+    w.big.reset(a, b, c, d);
+    w.holder = this;
+    big_ = &w.big;
     ++stats().cubics_with_gmp;
   }
   return *big_;

@@ -16,8 +16,6 @@
 #ifndef QUBIC_EXACT64_CUBIC64_HPP
 #define QUBIC_EXACT64_CUBIC64_HPP
 
-#include <optional>
-
 #include "exact64/big64.hpp"
 #include "exact64/keys.hpp"
 #include "exact64/poly64.hpp"
@@ -28,6 +26,9 @@ namespace qubic::exact64 {
 class cubic64 {
  public:
   cubic64(double a, double b, double c, double d);
+  ~cubic64();
+  cubic64(const cubic64&) = delete;
+  cubic64& operator=(const cubic64&) = delete;
 
   // The exact sign of disc = 18abcd - 4b^3 d + b^2 c^2 - 4ac^3 - 27a^2 d^2.
   int disc();
@@ -59,7 +60,7 @@ class cubic64 {
   wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
   int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 GMP
   int g_level_ = -1;    // disc_level_ when g_ was built
-  std::optional<big_cubic64> big_;
+  big_cubic64* big_ = nullptr;  // the thread's GMP workspace while this object holds it
 };
 
 }  // namespace qubic::exact64
