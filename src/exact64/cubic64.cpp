@@ -102,9 +102,12 @@ int cubic64::disc() {
   if (mag > s3.e * widen) return 1;
   if (mag < -s3.e * widen) return -1;
   ++stats().disc_gmp;
-  disc_ = big().disc_value() * wdd_of(3.0);
-  disc_level_ = 2;
-  return big().disc_sign();
+  const int sg = big().disc_sign();
+  if (sg != 0) {  // the value serves the resolvent; a multiple root needs none
+    disc_ = big().disc_value() * wdd_of(3.0);
+    disc_level_ = 2;
+  }
+  return sg;
 }
 
 // The discriminant from the three exact forms of degree two A = b^2 - 3ac,
