@@ -46,17 +46,21 @@ around_result poly64::around(double x) {
   const double Y = reuse ? x * pow2(-fe) : split_exp(x).m;
   const double sk = pow2(k);
   const taylor t = expand(frame(fe), Y);
-  const half_gaps g0 = gaps(Y * pow2(-k), ex);
-  around_result r{sign_at(t, -g0.below * sk), sign_at(t, g0.above * sk), 0.0, 0, 0};
+  around_result r{0, 0, 0.0, 0, 0};
   const double Y1 = Y - (t.s0 + t.c) / t.d1;
   r.next = std::isfinite(Y1) ? Y1 * pow2(fe) : std::numeric_limits<double>::quiet_NaN();
   const double dY = Y1 - Y;
   const double aY1 = std::fabs(Y1);
-  if (aY1 >= sk && aY1 < 2.0 * sk && (Y1 > 0.0) == (Y > 0.0) && std::fabs(dY) <= 0x1p-41 * sk) {
+  // The Newton step's cell first: when it confirms, Y's own is not needed.
+  if (dY != 0.0 && aY1 >= sk && aY1 < 2.0 * sk && (Y1 > 0.0) == (Y > 0.0) && std::fabs(dY) <= 0x1p-41 * sk) {
     const half_gaps g1 = gaps(Y1 * pow2(-k), ex);
     r.next_lo = sign_at(t, dY - g1.below * sk);
     r.next_hi = sign_at(t, dY + g1.above * sk);
+    if (r.next_lo * r.next_hi < 0) return r;
   }
+  const half_gaps g0 = gaps(Y * pow2(-k), ex);
+  r.lo = sign_at(t, -g0.below * sk);
+  r.hi = sign_at(t, g0.above * sk);
   return r;
 }
 

@@ -42,7 +42,7 @@ inline local localize(const point& m, int fe) {
 // Signs at the midpoints below and above a double x, and at those of the
 // Newton step's double from x when the same expansion reaches them.
 struct around_result {
-  int lo;
+  int lo;          // the signs at x's midpoints (0 when not taken: the next ones confirmed)
   int hi;
   double next;     // x - p(x)/p'(x) rounded, or NaN when that is not finite
   int next_lo;     // the signs around next (0 when not reached)
