@@ -11,9 +11,8 @@
 
 namespace qubic::exact64 {
 
-double ldexp_wide(double m, long e) {
+double ldexp_wide_slow(double m, long e) {
   if (m == 0.0 || !std::isfinite(m)) return m;
-  // One multiplication by an exact power of two rounds once (or not at all).
   if (e >= -1000 && e <= 1000 && std::fabs(m) >= 0x1p-20 && std::fabs(m) <= 0x1p20) return m * pow2(static_cast<int>(e));
   if (e > 2200) return m > 0.0 ? INFINITY : -INFINITY;
   if (e < -2200) return m > 0.0 ? 0.0 : -0.0;

@@ -12,6 +12,9 @@
 #ifndef QUBIC_EXACT64_APPROX64_HPP
 #define QUBIC_EXACT64_APPROX64_HPP
 
+#include <bit>
+#include <cstdint>
+
 namespace qubic::exact64 {
 
 struct guesses64 {
@@ -39,7 +42,16 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real);
 bool approx_shifted64(const double* h, double Y, int fe, bool three_real, guesses64* out);
 
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
-double ldexp_wide(double m, long e);
+double ldexp_wide_slow(double m, long e);
+inline double ldexp_wide(double m, long e) {
+  // One multiplication by an exact power of two (normal: |e| <= 1000) rounds
+  // once, or not at all; the rest is left to ldexp in steps.
+  const double am = m < 0.0 ? -m : m;
+  if (e >= -1000 && e <= 1000 && am >= 0x1p-20 && am <= 0x1p20) {
+    return m * std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
+  }
+  return ldexp_wide_slow(m, e);
+}
 
 }  // namespace qubic::exact64
 
