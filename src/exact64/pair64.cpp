@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "exact64/approx64.hpp"
+#include "exact64/stats64.hpp"
 #include "exact64/wide.hpp"
 
 namespace qubic::exact64 {
@@ -71,6 +72,7 @@ inline bool inside_cell(double X, double t, double rho, int e) {
 }  // namespace
 
 pair_parts enclose_pair(const fpoly& f, int e, double U, double V, double u0, double v0) {
+  ++stats().expansions;
   pair_parts out{u0, v0, false, false};
   const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1], h0 = f.h[0];
   const two Us = split(U), Vs = split(V);

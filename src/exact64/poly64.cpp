@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "exact64/stats64.hpp"
+
 namespace qubic::exact64 {
 
 const fpoly& poly64::frame(int e) {
@@ -35,6 +37,7 @@ int poly64::sign_sq(const point& m) {
 }
 
 around_result poly64::around(double x) {
+  ++stats().expansions;
   // The frame of x's exponent ex, or the cached one when its scale fe lies
   // within 7 of ex: then Y = x 2^-fe (exact, 2^-7 <= |Y| < 2^8) lies in the
   // binade [2^k, 2^(k+1)), k = ex - fe, and the half gaps are 2^k times those
@@ -65,6 +68,7 @@ around_result poly64::around(double x) {
 }
 
 around_result poly64::around_sq(double v) {
+  ++stats().expansions;
   const mant_exp me = split_exp(v);
   const double Y0 = me.m;
   const two S = two_prod(Y0, Y0);
