@@ -59,7 +59,7 @@ refined refine(Around&& around, double x, int iters) {
       stats().filter += 2;
       return {x, true};
     }
-    if (!(r.next == r.next)) break;
+    if (!std::isfinite(r.next)) break;  // keep the last finite candidate (a critical point, say)
     if (r.next_lo * r.next_hi < 0) {
       stats().filter += 2;
       return {r.next, true};
