@@ -146,19 +146,28 @@ void multiple_roots(cubic64& s, solution_double& out) {
 
 // Near a double or triple root Newton's method from the closed form's
 // guesses crawls, or two guesses settle on one root.  Second guesses from
-// the cubic shifted to the middle S of the two closest candidates
+// the cubic shifted to the middle S of the two closest guesses (first,
+// when given)
 // (approx_shifted64), each refined.  True, with r the three candidates
 // ascending, when all three are confirmed in distinct cells; else the
 // search starts from them where they are better (a cluster's roots may
 // share a cell).
 template <class Around>
-bool from_cluster(cubic64& s, Around&& around_p, refined* r) {
-  double c[3] = {r[0].x, r[1].x, r[2].x};
-  std::sort(c, c + 3);
-  const int i = (c[1] - c[0] <= c[2] - c[1]) ? 0 : 1;
-  const double S = c[i] + 0.5 * (c[i + 1] - c[i]);
-  // Only a cluster: the two closest candidates within 2^-4 of their size.
-  if (!normal(S) || !(c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1])))) return false;
+bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first) {
+  // The centre from the closed form's guesses when two of them are close
+  // (near a double root they straddle the critical point, where Newton's
+  // steps may have left), else from the refined candidates.
+  double S = 0.0;
+  bool found = false;
+  for (int pass = first != nullptr ? 0 : 1; pass < 2 && !found; ++pass) {
+    double c[3] = {pass == 0 ? first[0] : r[0].x, pass == 0 ? first[1] : r[1].x, pass == 0 ? first[2] : r[2].x};
+    std::sort(c, c + 3);
+    const int i = (c[1] - c[0] <= c[2] - c[1]) ? 0 : 1;
+    S = c[i] + 0.5 * (c[i + 1] - c[i]);
+    // Only a cluster: the two closest within 2^-4 of their size.
+    found = normal(S) && c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1]));
+  }
+  if (!found) return false;
   const mant_exp me = split_exp(S);
   guesses64 h;
   if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, true, &h)) return false;
@@ -293,15 +302,31 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   if (sd > 0) {
     // Three cells, ascending and distinct, each with a strict sign change of
     // p, hold an odd number of roots each; three roots in all: one each.
+    // Guesses close together (a cluster) get two expansions each before the
+    // cluster's second guesses; others up to eight.
+    const int j = g.x[1] - g.x[0] <= g.x[2] - g.x[1] ? 0 : 1;  // the closest two, ascending
+    const bool close = g.x[j + 1] - g.x[j] <= 0x1p-4 * std::fmax(std::fabs(g.x[j]), std::fabs(g.x[j + 1]));
+    const int iters = close ? 2 : 8;
     refined r[3];
-    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], 8);
+    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], iters);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
       return;
     }
-    if (third_from_two(s, around_p, r) || from_cluster(s, around_p, r)) {
+    if (third_from_two(s, around_p, r) || from_cluster(s, around_p, r, g.x)) {
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
       return;
+    }
+    if (iters < 8) {  // the cluster's guesses failed too: the remaining expansions, then the search
+      for (int i = 0; i < 3; ++i) {
+        if (!r[i].ok) r[i] = refine(around_p, r[i].x, 8 - iters);
+      }
+      std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+      if ((r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) || third_from_two(s, around_p, r) ||
+          from_cluster(s, around_p, r, nullptr)) {
+        for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+        return;
+      }
     }
     for (int i = 1; i <= 3; ++i) {
       auto side = [&](std::int64_t j) { return three_side(s, sa, i, mid(j)); };
