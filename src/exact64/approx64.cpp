@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "exact64/frame.hpp"
 #include "exact64/wide.hpp"
 
 namespace qubic::exact64 {
@@ -259,16 +260,11 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   return g;
 }
 
-bool approx_shifted64(const double* h, double Y, int fe, bool three_real, guesses64* out) {
-  const double h3 = h[3], h2 = h[2], h1 = h[1], h0 = h[0];
-  // D = F(Y): compensated Horner.
-  const two p2 = two_prod(h3, Y);
-  const two s2 = two_sum(p2.hi, h2);
-  const two p1 = two_prod(s2.hi, Y);
-  const two s1 = two_sum(p1.hi, h1);
-  const two p0 = two_prod(s1.hi, Y);
-  const two s0 = two_sum(p0.hi, h0);
-  const double D = s0.hi + (((p2.lo + s2.lo) * Y + (p1.lo + s1.lo)) * Y + (p0.lo + s0.lo));
+bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out) {
+  const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1];
+  // D = F(Y): the filter's compensated Horner scheme (frame.hpp).
+  const taylor ty = expand(f, Y);
+  const double D = ty.s0 + ty.c;
   // C = F'(Y) = 3 h3 Y^2 + 2 h2 Y + h1, with 3 h3 split exactly.
   const two t3 = two_prod(3.0, h3);
   const two q2 = two_prod(t3.hi, Y);

@@ -17,6 +17,8 @@
 
 namespace qubic::exact64 {
 
+struct fpoly;
+
 struct guesses64 {
   double x[3];  // the real roots ascending (three real), or x[0] the real root
   double re;    // the pair's real part
@@ -39,7 +41,7 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real);
 // solved in double: its roots are the cluster's offsets from S, well posed
 // in their own scale.  *out gets the guesses as approx_cubic64 gives them
 // (false when a value is not finite).
-bool approx_shifted64(const double* h, double Y, int fe, bool three_real, guesses64* out);
+bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out);
 
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
 double ldexp_wide_slow(double m, long e);

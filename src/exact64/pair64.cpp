@@ -11,16 +11,6 @@
 namespace qubic::exact64 {
 namespace {
 
-// two_prod(x, y) with y's Veltkamp split taken once (the same operations).
-inline two two_prod_split(double x, double y, const two& ys) {
-  const double p = x * y;
-  const two xs = split(x);
-  const double e1 = p - xs.hi * ys.hi;
-  const double e2 = e1 - xs.lo * ys.hi;
-  const double e3 = e2 - xs.hi * ys.lo;
-  return {p, xs.lo * ys.lo - e3};
-}
-
 struct cx {
   double re;
   double im;

@@ -170,7 +170,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   if (!found) return false;
   const mant_exp me = split_exp(S);
   guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, true, &h)) return false;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return false;
   refined t[3];
   for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
   std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
@@ -234,7 +234,7 @@ void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
   if (!normal(S)) return;
   const mant_exp me = split_exp(S);
   guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e).h, me.m, me.e, false, &h)) return;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return;
   if (!(pp.u_ok && pp.v_ok)) {
     const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
     if (!pp.u_ok) pp.u = p2.u;

@@ -30,6 +30,7 @@ namespace qubic::exact64 {
 using exact::split;
 using exact::two;
 using exact::two_prod;
+using exact::two_prod_split;
 using exact::two_sum;
 
 inline constexpr double u = 0x1p-53;
