@@ -85,7 +85,9 @@ inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nu
       f.l[k] = c[k].l * g;
       f.d[k] = (c[k].e * g + floor_eta) * widen;
     } else {
-      const double fe = pow2(sh < -1070 ? -1070 : sh);
+      // Below 2^-1000 the scale is rounded up to 2^-1000 (a larger bound, and
+      // no subnormal operand, which costs the processor dearly).
+      const double fe = pow2(sh < -1000 ? -1000 : sh);
       const double mag = c[k].h != 0.0 ? 2.0 : 0.0;
       f.h[k] = f.l[k] = 0.0;
       f.d[k] = ((mag + c[k].e) * fe + floor_eta) * widen;
