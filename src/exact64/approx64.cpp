@@ -276,13 +276,14 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
   const two r0 = two_sum(q2.hi, h2);
   const double B = r0.hi + ((q2.lo + r0.lo) + t3.lo * Y);
   if (!std::isfinite(B) || !std::isfinite(C) || !std::isfinite(D) || h3 == 0.0 || D == 0.0) return false;
-  guesses64 g = approx_cubic64(h3, B, C, D, three_real);
+  guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
+  bool done = false;
   if (three_real && B != 0.0) {
     // Two roots near S and a third far off: B y^2 + C y + D = 0 holds the
     // two to the order of their size over the third's, then Newton's
     // method on the shifted cubic (well posed in its own scale) and the
-    // third from the sum of the roots.  The closed form above loses them
-    // when they are a near-double pair far below the third.
+    // third from the sum of the roots.  The closed form loses them when
+    // they are a near-double pair far below the third.
     const double far = -B / h3;
     const double q = C * C - 4.0 * B * D;
     const double t = q >= 0.0 ? -0.5 * (C + std::copysign(std::sqrt(q), C)) : 0.0;
@@ -304,8 +305,10 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
       g.x[0] = y1;
       g.x[1] = y2;
       g.x[2] = polish((far - y1) - y2);
+      done = true;
     }
   }
+  if (!done) g = approx_cubic64(h3, B, C, D, three_real);
   const double sc = pow2(fe);
   *out = g;
   for (int i = 0; i < 3; ++i) {

@@ -306,7 +306,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     // cluster's second guesses; others up to eight.
     const int j = g.x[1] - g.x[0] <= g.x[2] - g.x[1] ? 0 : 1;  // the closest two, ascending
     const bool close = g.x[j + 1] - g.x[j] <= 0x1p-4 * std::fmax(std::fabs(g.x[j]), std::fabs(g.x[j + 1]));
-    const int iters = close ? 2 : 8;
+    const int iters = close ? 0 : 8;
     refined r[3];
     for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], iters);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
