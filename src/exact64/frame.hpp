@@ -37,10 +37,12 @@
 
 namespace qubic::exact64 {
 
+// Left unset until make_frame writes every entry (a poly64 holds one per
+// polynomial, most never framed).
 struct fpoly {
-  double h[4] = {0, 0, 0, 0};
-  double l[4] = {0, 0, 0, 0};
-  double d[4] = {0, 0, 0, 0};
+  double h[4];
+  double l[4];
+  double d[4];
 };
 
 // The frame of c[0..n] (n <= 3) at scale e, written into f; E is written to
