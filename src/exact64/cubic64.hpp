@@ -16,6 +16,8 @@
 #ifndef QUBIC_EXACT64_CUBIC64_HPP
 #define QUBIC_EXACT64_CUBIC64_HPP
 
+#include <optional>
+
 #include "exact64/big64.hpp"
 #include "exact64/keys.hpp"
 #include "exact64/poly64.hpp"
@@ -53,7 +55,8 @@ class cubic64 {
   void build_g();
   wdd disc3_wdd();
 
-  poly64 p_, q_, g_, dp_, ddp_;
+  poly64 p_;
+  std::optional<poly64> q_, g_, dp_, ddp_;  // built on first use (not even zeroed before)
   bool have_q_ = false, have_g_ = false, have_dp_ = false;
   wdd A_{};  // b^2 - 3ac = -P, exact but for its rounding to 106 bits
   bool have_A_ = false;
