@@ -6,12 +6,16 @@
 // engine alone, with its escalation counters per cubic.
 //
 //   exact64_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+//   exact64_bench --benchmark_filter=BM_single_inputs   (the worst single inputs)
 //   bench/exact64_callgrind.sh BUILD/bench/exact64_bench   (instructions per cubic)
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <qubic/exact.hpp>
@@ -78,6 +82,85 @@ std::vector<cubic> cubics(fam f) {
   }
   return out;
 }
+
+// Single inputs: each cubic of a seeded adversarial family timed on its own
+// (the least of seven timings of eight calls), against the mean of the
+// uniform family timed the same way in the same run.  The counters are the
+// worst and the mean ratio per family (docs/exact64.md section 9).
+double time_one(const cubic& c) {
+  double best = 1e300;
+  for (int rep = 0; rep < 7; ++rep) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int k = 0; k < 8; ++k) benchmark::DoNotOptimize(qubic::solve_exact_double(c[0], c[1], c[2], c[3]));
+    const auto t1 = std::chrono::steady_clock::now();
+    best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / 8);
+  }
+  return best;
+}
+
+struct adversary {
+  const char* name;
+  cubic (*make)(rng&);
+};
+
+const adversary adversaries[] = {
+    {"near_double", [](rng& g) {  // two roots 2^-20 .. 2^-52 apart relatively
+       const double r = uni(g, 0.5, 2) * (uni(g, 0, 1) < 0.5 ? -1 : 1);
+       return from_roots(1.0, r, r * (1 + std::ldexp(1.0, -static_cast<int>(uni(g, 20, 52)))), uni(g, -3, 3));
+     }},
+    {"near_triple_coefficients", [](rng& g) {  // (x - s)^3 with its constant moved by 2^-40 .. 2^-104
+       const double m = std::ldexp(uni(g, 1, 2), -static_cast<int>(uni(g, 40, 104))), s = uni(g, 0.5, 2);
+       return cubic{1.0, -3 * s, 3 * s * s, -s * s * s * (1 + m)};
+     }},
+    {"near_triple_roots", [](rng& g) {
+       const double r = uni(g, 0.5, 2);
+       const double e1 = std::ldexp(uni(g, -1, 1), -static_cast<int>(uni(g, 10, 50)));
+       const double e2 = std::ldexp(uni(g, -1, 1), -static_cast<int>(uni(g, 10, 50)));
+       return from_roots(1.0, r, r * (1 + e1), r * (1 + e2));
+     }},
+    {"pair_v_far_below_u", [](rng& g) {
+       return from_pair(1.0, uni(g, -3, 3), uni(g, 0.5, 2), std::ldexp(uni(g, 1, 2), -static_cast<int>(uni(g, 20, 200))));
+     }},
+    {"pair_u_far_below_v", [](rng& g) {
+       return from_pair(1.0, uni(g, -3, 3), std::ldexp(uni(g, 1, 2), -static_cast<int>(uni(g, 20, 200))), uni(g, 0.5, 2));
+     }},
+    {"pair_near_real_root", [](rng& g) {
+       const double r = uni(g, 0.5, 2), e = std::ldexp(1.0, -static_cast<int>(uni(g, 10, 40)));
+       return from_pair(1.0, r, r * (1 + e), r * e * uni(g, 0.1, 10));
+     }},
+    {"coefficients_2^-500_to_2^500", [](rng& g) {
+       cubic c;
+       for (double& x : c) x = std::ldexp(uni(g, 1, 2) * (uni(g, 0, 1) < 0.5 ? -1 : 1), static_cast<int>(uni(g, -500, 500)));
+       return c;
+     }},
+    {"huge_a2_over_a3", [](rng& g) {
+       return cubic{std::ldexp(1.0, -static_cast<int>(uni(g, 100, 1000))), uni(g, -10, 10), uni(g, -10, 10), uni(g, -10, 10)};
+     }},
+    {"subnormal_root", [](rng& g) { return from_roots(1.0, std::ldexp(uni(g, 1, 2), -1060), uni(g, -3, 3), uni(g, -3, 3)); }},
+};
+
+void BM_single_inputs(benchmark::State& state) {
+  rng g(77);
+  std::vector<cubic> base(1000);
+  for (cubic& c : base) c = {uni(g, -10, 10), uni(g, -10, 10), uni(g, -10, 10), uni(g, -10, 10)};
+  for (auto _ : state) {
+    double mean = 0;
+    for (const cubic& c : base) mean += time_one(c);
+    mean /= static_cast<double>(base.size());
+    state.counters["uniform_ns"] = mean;
+    for (const adversary& a : adversaries) {
+      double worst = 0, sum = 0;
+      for (int n = 0; n < 300; ++n) {
+        const double t = time_one(a.make(g));
+        worst = std::max(worst, t);
+        sum += t;
+      }
+      state.counters[std::string(a.name) + "_worst"] = worst / mean;
+      state.counters[std::string(a.name) + "_mean"] = sum / 300 / mean;
+    }
+  }
+}
+BENCHMARK(BM_single_inputs)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void report(benchmark::State& state) {
   const qubic::exact64::counters s = qubic::exact64::stats();

@@ -50,15 +50,18 @@ inline two split(double x) {
   return {h, x - h};
 }
 
-inline two two_prod(double x, double y) {
+// two_prod(x, y) when y's split ys is already at hand (one split serving
+// several products): the same operations.
+inline two two_prod_split(double x, double y, const two& ys) {
   const double p = x * y;
   const two xs = split(x);
-  const two ys = split(y);
   const double e1 = p - xs.hi * ys.hi;
   const double e2 = e1 - xs.lo * ys.hi;
   const double e3 = e2 - xs.hi * ys.lo;
   return {p, xs.lo * ys.lo - e3};
 }
+
+inline two two_prod(double x, double y) { return two_prod_split(x, y, split(y)); }
 
 // sum2 of x[0..n): the compensated sum and sum |x_i|, both as computed.
 struct sum_result {

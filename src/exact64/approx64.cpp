@@ -7,13 +7,13 @@
 #include <cmath>
 #include <limits>
 
+#include "exact64/frame.hpp"
 #include "exact64/wide.hpp"
 
 namespace qubic::exact64 {
 
-double ldexp_wide(double m, long e) {
+double ldexp_wide_slow(double m, long e) {
   if (m == 0.0 || !std::isfinite(m)) return m;
-  // One multiplication by an exact power of two rounds once (or not at all).
   if (e >= -1000 && e <= 1000 && std::fabs(m) >= 0x1p-20 && std::fabs(m) <= 0x1p20) return m * pow2(static_cast<int>(e));
   if (e > 2200) return m > 0.0 ? INFINITY : -INFINITY;
   if (e < -2200) return m > 0.0 ? 0.0 : -0.0;
@@ -66,6 +66,7 @@ void near_double(double B, double C, double D, double* y) {
   if (std::fabs(y[1] - y[2]) < best) { i0 = 1; i1 = 2; }
   const double dq = B * B - 3.0 * C;
   const double size = std::max(std::fabs(y[i0]), std::fabs(y[i1]));
+  if (size < 0x1p-12) return;  // two roots far below the largest: the product of the roots does better
   if (!(dq >= 0.0) || !(std::fabs(y[i0] - y[i1]) <= 0x1p-6 * size)) {  // no close pair after all
     for (int i = 0; i < 3; ++i) y[i] = newton_monic(B, C, D, y[i]);
     return;
@@ -189,12 +190,17 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
     } else if (nsmall == 2) {
       // The large root L deflated out: y^2 + (Bs + L) y - Ds/L holds the two
       // small ones, polished by Newton on the whole cubic; where Ds
-      // underflowed, the truncation b x^2 + c x + d = 0 with its own exponents.
+      // underflowed or the small roots are tiny, the truncation
+      // b x^2 + c x + d = 0 with its own exponents.
       const int big = std::fabs(y[0]) >= 0x1p-12 ? 0 : (std::fabs(y[1]) >= 0x1p-12 ? 1 : 2);
       const double L = y[big], beta = Bs + L, gam = -Ds / L;
       const double dq = beta * beta - 4.0 * gam;
+      const double small = std::fmax(std::fabs(y[(big + 1) % 3]), std::fabs(y[(big + 2) % 3]));
       int n = 0;
-      if (gam != 0.0) {
+      // beta = Bs + L keeps only 2^-53 absolutely: below about 2^-26 the
+      // truncation b x^2 + c x + d (relative error of the order of the
+      // small roots) does better.
+      if (gam != 0.0 && small >= 0x1p-26) {
         const double t = -0.5 * (beta + std::copysign(std::sqrt(std::max(dq, 0.0)), beta));
         const double z[2] = {t, t != 0.0 ? gam / t : 0.0};
         for (int i = 0; i < 3; ++i) {
@@ -252,6 +258,67 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   g.re_small = !(std::fabs(us) >= 0x1p-16 * (std::fabs(Bs) + std::fabs(yr)));
   g.im_small = !(vs * vs >= 0x1p-20 * std::fabs(gs));
   return g;
+}
+
+bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out) {
+  const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1];
+  // D = F(Y): the filter's compensated Horner scheme (frame.hpp).
+  const taylor ty = expand(f, Y);
+  const double D = ty.s0 + ty.c;
+  // C = F'(Y) = 3 h3 Y^2 + 2 h2 Y + h1, with 3 h3 split exactly.
+  const two t3 = two_prod(3.0, h3);
+  const two q2 = two_prod(t3.hi, Y);
+  const two r2 = two_sum(q2.hi, 2.0 * h2);
+  const two q1 = two_prod(r2.hi, Y);
+  const two r1 = two_sum(q1.hi, h1);
+  const double C = r1.hi + ((((q2.lo + r2.lo) + t3.lo * Y) * Y) + (q1.lo + r1.lo));
+  // B = F''(Y)/2 = 3 h3 Y + h2.
+  const two r0 = two_sum(q2.hi, h2);
+  const double B = r0.hi + ((q2.lo + r0.lo) + t3.lo * Y);
+  if (!std::isfinite(B) || !std::isfinite(C) || !std::isfinite(D) || h3 == 0.0 || D == 0.0) return false;
+  guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
+  bool done = false;
+  if (three_real && B != 0.0) {
+    // Two roots near S and a third far off: B y^2 + C y + D = 0 holds the
+    // two to the order of their size over the third's, then Newton's
+    // method on the shifted cubic (well posed in its own scale) and the
+    // third from the sum of the roots.  The closed form loses them when
+    // they are a near-double pair far below the third.
+    const double far = -B / h3;
+    const double q = C * C - 4.0 * B * D;
+    const double t = q >= 0.0 ? -0.5 * (C + std::copysign(std::sqrt(q), C)) : 0.0;
+    double y1 = q >= 0.0 ? t / B : -C / (2.0 * B), y2 = (q >= 0.0 && t != 0.0) ? D / t : y1;
+    if (std::fabs(y1) <= 0x1p-8 * std::fabs(far) && std::fabs(y2) <= 0x1p-8 * std::fabs(far)) {
+      auto polish = [&](double y) {
+        for (int it = 0; it < 4; ++it) {
+          const double f = ((h3 * y + B) * y + C) * y + D;
+          const double df = (3.0 * h3 * y + 2.0 * B) * y + C;
+          if (df == 0.0) break;
+          const double ny = y - f / df;
+          if (!std::isfinite(ny)) break;
+          y = ny;
+        }
+        return y;
+      };
+      y1 = polish(y1);
+      y2 = polish(y2);
+      g.x[0] = y1;
+      g.x[1] = y2;
+      g.x[2] = polish((far - y1) - y2);
+      done = true;
+    }
+  }
+  if (!done) g = approx_cubic64(h3, B, C, D, three_real);
+  const double sc = pow2(fe);
+  *out = g;
+  for (int i = 0; i < 3; ++i) {
+    out->x[i] = (Y + g.x[i]) * sc;
+    if (!std::isfinite(out->x[i])) return false;
+  }
+  std::sort(out->x, out->x + 3);
+  out->re = (Y + g.re) * sc;
+  out->im = g.im * sc;
+  return std::isfinite(out->re) && std::isfinite(out->im);
 }
 
 }  // namespace qubic::exact64

@@ -12,7 +12,12 @@
 #ifndef QUBIC_EXACT64_APPROX64_HPP
 #define QUBIC_EXACT64_APPROX64_HPP
 
+#include <bit>
+#include <cstdint>
+
 namespace qubic::exact64 {
+
+struct fpoly;
 
 struct guesses64 {
   double x[3];  // the real roots ascending (three real), or x[0] the real root
@@ -28,8 +33,27 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
 // pair in re, im (real: disc >= 0 by the sign the caller knows).
 guesses64 approx_quadratic64(double b, double c, double d, bool real);
 
+// Second guesses for three real roots in a cluster: the cubic shifted to a
+// point S = Y 2^fe near the cluster, F(Y + y) = h3 y^3 + B y^2 + C y + D in
+// the frame f of p at scale fe (frame.hpp), with B = F''(Y)/2, C = F'(Y) and
+// D = F(Y) taken by compensated Horner schemes (about twice double
+// precision, so the cancellation near a multiple root costs nothing), then
+// solved in double: its roots are the cluster's offsets from S, well posed
+// in their own scale.  *out gets the guesses as approx_cubic64 gives them
+// (false when a value is not finite).
+bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out);
+
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
-double ldexp_wide(double m, long e);
+double ldexp_wide_slow(double m, long e);
+inline double ldexp_wide(double m, long e) {
+  // One multiplication by an exact power of two (normal: |e| <= 1000) rounds
+  // once, or not at all; the rest is left to ldexp in steps.
+  const double am = m < 0.0 ? -m : m;
+  if (e >= -1000 && e <= 1000 && am >= 0x1p-20 && am <= 0x1p20) {
+    return m * std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
+  }
+  return ldexp_wide_slow(m, e);
+}
 
 }  // namespace qubic::exact64
 

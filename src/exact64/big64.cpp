@@ -132,10 +132,22 @@ double round_ratio(const dyadic& n, const dyadic& q, bool* lost) {
   *lost = false;
   if (n.sign() == 0) return 0.0;
   const bool neg = n.sign() * q.sign() < 0;
-  mpz_t N, Q, R;
-  mpz_init(N);
-  mpz_init(Q);
-  mpz_init(R);
+  // Three integers per thread, kept from call to call (no allocation once
+  // they have grown).
+  static thread_local struct holder {
+    mpz_t N, Q, R;
+    holder() {
+      mpz_init(N);
+      mpz_init(Q);
+      mpz_init(R);
+    }
+    ~holder() {
+      mpz_clear(N);
+      mpz_clear(Q);
+      mpz_clear(R);
+    }
+  } h;
+  mpz_ptr N = h.N, Q = h.Q, R = h.R;
   mpz_abs(N, n.m_);
   mpz_abs(Q, q.m_);
   const long bn = static_cast<long>(mpz_sizeinbase(N, 2));
@@ -150,9 +162,6 @@ double round_ratio(const dyadic& n, const dyadic& q, bool* lost) {
   std::uint64_t q0 = 0;  // below 2^57
   mpz_export(&q0, nullptr, -1, sizeof q0, 0, 0, N);
   const bool sticky = mpz_sgn(R) != 0;
-  mpz_clear(N);
-  mpz_clear(Q);
-  mpz_clear(R);
   const long e0 = n.e_ - q.e_ - S;  // value = (q0 + frac) 2^e0
   int top = 63;
   while (((q0 >> top) & 1u) == 0) --top;
@@ -173,11 +182,12 @@ double round_ratio(const dyadic& n, const dyadic& q, bool* lost) {
   return neg ? -mag : mag;
 }
 
-big_cubic64::big_cubic64(double a, double b, double c, double d) {
+void big_cubic64::reset(double a, double b, double c, double d) {
   a_.set(a);
   b_.set(b);
   c_.set(c);
   d_.set(d);
+  have_disc_ = have_rat_ = have_q_ = triple_ = false;
 }
 
 int big_cubic64::poly_sign(const dyadic* const* c, int n, const point& m) {

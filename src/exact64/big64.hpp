@@ -48,7 +48,10 @@ class dyadic {
 // The exact facts of one cubic a x^3 + b x^2 + c x + d (a != 0).
 class big_cubic64 {
  public:
-  big_cubic64(double a, double b, double c, double d);
+  big_cubic64(double a, double b, double c, double d) { reset(a, b, c, d); }
+  big_cubic64() = default;
+  // Another cubic in the same object: the integers keep their storage.
+  void reset(double a, double b, double c, double d);
 
   int disc_sign();
   wdd disc_value();  // the discriminant, relative error below 2^-104

@@ -21,9 +21,35 @@ cubic64::cubic64(double a_, double b_, double c_, double d_) : a(a_), b(b_), c(c
   p_.n = 3;
 }
 
+namespace {
+
+// One GMP workspace per thread, so that its integers keep their storage
+// from cubic to cubic (no allocation once they have grown).  It serves one
+// cubic64 at a time: another one taking it resets it, and the holder's
+// destructor lets it go, so no object ever sees another's facts.
+struct workspace {
+  big_cubic64 big;
+  const cubic64* holder = nullptr;
+};
+
+workspace& gmp_workspace() {
+  static thread_local workspace w;
+  return w;
+}
+
+}  // namespace
+
+cubic64::~cubic64() {
+  workspace& w = gmp_workspace();
+  if (w.holder == this) w.holder = nullptr;
+}
+
 big_cubic64& cubic64::big() {
-  if (!big_) {
-    big_.emplace(a, b, c, d);
+  workspace& w = gmp_workspace();
+  if (big_ == nullptr || w.holder != this) {
+    w.big.reset(a, b, c, d);
+    w.holder = this;
+    big_ = &w.big;
     ++stats().cubics_with_gmp;
   }
   return *big_;
@@ -76,9 +102,12 @@ int cubic64::disc() {
   if (mag > s3.e * widen) return 1;
   if (mag < -s3.e * widen) return -1;
   ++stats().disc_gmp;
-  disc_ = big().disc_value() * wdd_of(3.0);
-  disc_level_ = 2;
-  return big().disc_sign();
+  const int sg = big().disc_sign();
+  if (sg != 0) {  // the value serves the resolvent; a multiple root needs none
+    disc_ = big().disc_value() * wdd_of(3.0);
+    disc_level_ = 2;
+  }
+  return sg;
 }
 
 // The discriminant from the three exact forms of degree two A = b^2 - 3ac,
@@ -100,33 +129,36 @@ int cubic64::p(const point& m) {
 int cubic64::dp(const point& m) {
   if (!have_dp_) {
     have_dp_ = true;
-    dp_.n = 2;
-    dp_.c[0] = wdd_of(c);
-    dp_.c[1] = scale(wdd_of(b), 1);
-    dp_.c[2] = wdd_of(3.0) * wdd_of(a);
-    ddp_.n = 1;
-    ddp_.c[0] = wdd_of(b);
-    ddp_.c[1] = dp_.c[2];
+    dp_.emplace();
+    ddp_.emplace();
+    dp_->n = 2;
+    dp_->c[0] = wdd_of(c);
+    dp_->c[1] = scale(wdd_of(b), 1);
+    dp_->c[2] = wdd_of(3.0) * wdd_of(a);
+    ddp_->n = 1;
+    ddp_->c[0] = wdd_of(b);
+    ddp_->c[1] = dp_->c[2];
   }
-  return pick(dp_.sign(m), [&] { return big().dp_sign(m); });
+  return pick(dp_->sign(m), [&] { return big().dp_sign(m); });
 }
 
 int cubic64::ddp(const point& m) {
   dp(m);  // builds ddp_ on first use (its sign is wanted beside p' anyway)
-  return pick(ddp_.sign(m), [&] { return big().ddp_sign(m); });
+  return pick(ddp_->sign(m), [&] { return big().ddp_sign(m); });
 }
 
 poly64& cubic64::Q() {
   if (!have_q_) {
     have_q_ = true;
+    q_.emplace();
     const wdd wa = wdd_of(a);
-    q_.n = 3;
-    q_.c[3] = scale(wa * wa, 3);
-    q_.c[2] = scale(wa * wdd_of(b), 3);
-    q_.c[1] = scale(dot2(b, b, 1, a, c, 1), 1);
-    q_.c[0] = dot2(b, c, 1, a, d, -1);
+    q_->n = 3;
+    q_->c[3] = scale(wa * wa, 3);
+    q_->c[2] = scale(wa * wdd_of(b), 3);
+    q_->c[1] = scale(dot2(b, b, 1, a, c, 1), 1);
+    q_->c[0] = dot2(b, c, 1, a, d, -1);
   }
-  return q_;
+  return *q_;
 }
 
 int cubic64::q(const point& m) {
@@ -137,6 +169,7 @@ int cubic64::q(const point& m) {
 // P = 3ac - b^2 = -A; disc_ holds 3 disc (disc3_wdd, or GMP's value times 3).
 void cubic64::build_g() {
   g_level_ = disc_level_;
+  if (!g_) g_.emplace();
   const wdd wa = wdd_of(a);
   const wdd a2 = wa * wa;
   if (!have_A_) {
@@ -145,12 +178,12 @@ void cubic64::build_g() {
   }
   const wdd P = -A_;
   const wdd P3 = times(P, 3);
-  g_.n = 3;
-  g_.c[3] = -scale(times(a2 * a2, 3), 6);
-  g_.c[2] = scale(a2 * P3, 5);
-  g_.c[1] = -scale(P * P3, 2);
-  g_.c[0] = -disc_;
-  g_.reset();
+  g_->n = 3;
+  g_->c[3] = -scale(times(a2 * a2, 3), 6);
+  g_->c[2] = scale(a2 * P3, 5);
+  g_->c[1] = -scale(P * P3, 2);
+  g_->c[0] = -disc_;
+  g_->reset();
 }
 
 poly64& cubic64::G() {
@@ -163,7 +196,7 @@ poly64& cubic64::G() {
     have_g_ = true;
     build_g();
   }
-  return g_;
+  return *g_;
 }
 
 // The resolvent's filter needs disc to a few bits more than the result; when

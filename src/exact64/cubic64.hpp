@@ -28,6 +28,9 @@ namespace qubic::exact64 {
 class cubic64 {
  public:
   cubic64(double a, double b, double c, double d);
+  ~cubic64();
+  cubic64(const cubic64&) = delete;
+  cubic64& operator=(const cubic64&) = delete;
 
   // The exact sign of disc = 18abcd - 4b^3 d + b^2 c^2 - 4ac^3 - 27a^2 d^2.
   int disc();
@@ -52,14 +55,15 @@ class cubic64 {
   void build_g();
   wdd disc3_wdd();
 
-  poly64 p_, q_, g_, dp_, ddp_;
+  poly64 p_;
+  std::optional<poly64> q_, g_, dp_, ddp_;  // built on first use (not even zeroed before)
   bool have_q_ = false, have_g_ = false, have_dp_ = false;
   wdd A_{};  // b^2 - 3ac = -P, exact but for its rounding to 106 bits
   bool have_A_ = false;
   wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
   int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 GMP
   int g_level_ = -1;    // disc_level_ when g_ was built
-  std::optional<big_cubic64> big_;
+  big_cubic64* big_ = nullptr;  // the thread's GMP workspace while this object holds it
 };
 
 }  // namespace qubic::exact64

@@ -29,20 +29,44 @@
 #ifndef QUBIC_EXACT64_FRAME_HPP
 #define QUBIC_EXACT64_FRAME_HPP
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "exact64/wide.hpp"
 
 namespace qubic::exact64 {
 
+// Left unset until make_frame writes every entry (a poly64 holds one per
+// polynomial, most never framed).
 struct fpoly {
-  double h[4] = {0, 0, 0, 0};
-  double l[4] = {0, 0, 0, 0};
-  double d[4] = {0, 0, 0, 0};
+  double h[4];
+  double l[4];
+  double d[4];
 };
 
-// The frame of c[0..n] (n <= 3) at scale e; E is written to *scale_out.
-inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
+// The frame of c[0..n] (n <= 3) at scale e, written into f; E is written to
+// *scale_out.  A kept head's shift sh >= -700 makes 2^sh a normal double,
+// built from its bits.
+inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nullptr) {
+  if (n == 3 && c[0].h != 0.0 && c[1].h != 0.0 && c[2].h != 0.0 && c[3].h != 0.0) {
+    // Every head nonzero and none dropped: the loop below, without its tests.
+    const int t[4] = {c[0].x, c[1].x + e, c[2].x + 2 * e, c[3].x + 3 * e};
+    const int hi01 = t[0] > t[1] ? t[0] : t[1], hi23 = t[2] > t[3] ? t[2] : t[3];
+    const int lo01 = t[0] < t[1] ? t[0] : t[1], lo23 = t[2] < t[3] ? t[2] : t[3];
+    const int E = hi01 > hi23 ? hi01 : hi23;
+    const int lo = lo01 < lo23 ? lo01 : lo23;
+    if (lo - E >= -700) [[likely]] {
+      for (int k = 0; k <= 3; ++k) {
+        const double g = std::bit_cast<double>(static_cast<std::uint64_t>(t[k] - E + 1023) << 52);
+        f.h[k] = c[k].h * g;
+        f.l[k] = c[k].l * g;
+        f.d[k] = (c[k].e * g + floor_eta) * widen;
+      }
+      if (scale_out != nullptr) *scale_out = E;
+      return;
+    }
+  }
   int E = 0;
   bool any = false;
   for (int k = 0; k <= n; ++k) {
@@ -51,21 +75,32 @@ inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
     if (!any || t > E) E = t;
     any = true;
   }
-  fpoly f;
-  for (int k = 0; k <= n; ++k) {
+  for (int k = 0; k <= 3; ++k) {
+    if (k > n) {
+      f.h[k] = f.l[k] = f.d[k] = 0.0;
+      continue;
+    }
     const int sh = c[k].x + k * e - E;
-    const double fe = pow2(sh < -1070 ? -1070 : sh);
-    if (c[k].h != 0.0 && sh >= -700) {
-      const double g = pow2(sh);
+    if (c[k].h != 0.0 && sh >= -700) [[likely]] {
+      const double g = std::bit_cast<double>(static_cast<std::uint64_t>(sh + 1023) << 52);
       f.h[k] = c[k].h * g;  // exact: the result lies in [2^-700, 2)
       f.l[k] = c[k].l * g;
-      f.d[k] = (c[k].e * fe + floor_eta) * widen;
+      f.d[k] = (c[k].e * g + floor_eta) * widen;
     } else {
+      // Below 2^-1000 the scale is rounded up to 2^-1000 (a larger bound, and
+      // no subnormal operand, which costs the processor dearly).
+      const double fe = pow2(sh < -1000 ? -1000 : sh);
       const double mag = c[k].h != 0.0 ? 2.0 : 0.0;
+      f.h[k] = f.l[k] = 0.0;
       f.d[k] = ((mag + c[k].e) * fe + floor_eta) * widen;
     }
   }
   if (scale_out != nullptr) *scale_out = E;
+}
+
+inline fpoly make_frame(const wdd* c, int n, int e, int* scale_out = nullptr) {
+  fpoly f;
+  make_frame(f, c, n, e, scale_out);
   return f;
 }
 
@@ -81,7 +116,7 @@ struct taylor {
   const fpoly* f;
 };
 
-inline taylor expand(const fpoly& f, double Y) {
+[[gnu::always_inline]] inline taylor expand(const fpoly& f, double Y) {
   const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1], h0 = f.h[0];
   const two p2 = two_prod(h3, Y);
   const two s2 = two_sum(p2.hi, h2);

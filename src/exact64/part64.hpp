@@ -49,7 +49,7 @@ part round_part(Side&& side, Side0&& side0, double guess, std::int64_t lo_ok = -
   return {s0 < 0 ? -0.0 : 0.0, true};
 }
 
-inline void put(solution_double& out, int k, part re, part im) {
+[[gnu::always_inline]] inline void put(solution_double& out, int k, part re, part im) {
   out.root[k] = {re.f, im.f};
   out.written[k] = true;
   out.flag[k] = (irregular(re) || irregular(im)) ? -3 : 1;

@@ -42,7 +42,7 @@ inline local localize(const point& m, int fe) {
 // Signs at the midpoints below and above a double x, and at those of the
 // Newton step's double from x when the same expansion reaches them.
 struct around_result {
-  int lo;
+  int lo;          // the signs at x's midpoints (0 when not taken: the next ones confirmed)
   int hi;
   double next;     // x - p(x)/p'(x) rounded, or NaN when that is not finite
   int next_lo;     // the signs around next (0 when not reached)
@@ -76,10 +76,10 @@ class poly64 {
   int sign_sq(const point& m);
 
   // x normal and finite.  One expansion at Y (x in the frame of its
-  // exponent) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
-  // the Newton step's double Y1 stays in the binade within 8 units of Y, at
-  // Y1's midpoints (offsets Y1 - Y -+ half gaps, exact): rho stays below
-  // 2^-48.
+  // exponent, or in the cached frame when that is within 2^7 of it) gives the signs at Y's own midpoints (Y -+ half gaps) and, when
+  // the Newton step's double Y1 stays in the binade within 2^-41 of Y (2^11
+  // units), at Y1's midpoints (offsets Y1 - Y -+ half gaps, exact: multiples
+  // of 2^-53 below 2^-40): rho stays below 2^-40, the filter's limit.
   around_result around(double x);
 
   // The same for a polynomial taken at m^2 (the resolvent), around a normal

@@ -10,8 +10,8 @@
 // Only the stats64 counters are written besides.
 //
 // Worked examples (Exact64Named): (x - 1)(x - 2)(x - 3) gives 1, 2, 3;
-// x^3 + 3 gives -0x1.713744124333p+0, then 0x1.713744124333p-1 +-
-// 0x1.3fc015d4c7b1ep+0 i (300-bit mpmath); x^2 - 3x + 2 (a = 0) gives 1, 2
+// x^3 + 3 gives -0x1.7137449123ef6p+0, then 0x1.7137449123ef6p-1 +-
+// 0x1.3fc0164bf0b56p+0 i (300-bit mpmath); x^2 - 3x + 2 (a = 0) gives 1, 2
 // with flags 1, 1, -1.
 #ifndef QUBIC_EXACT64_SOLVE64_HPP
 #define QUBIC_EXACT64_SOLVE64_HPP

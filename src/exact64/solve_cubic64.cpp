@@ -13,13 +13,16 @@
 //     midpoints around a candidate confirm it (straight-line, one expansion
 //     per candidate).  What is not confirmed is searched with the exact
 //     oracles from the last candidate.
+#include <algorithm>
 #include <cmath>
+#include <utility>
 #include <cstdint>
 #include <limits>
 
 #include "exact64/approx64.hpp"
 #include "exact64/cubic64.hpp"
 #include "exact64/keys.hpp"
+#include "exact64/pair64.hpp"
 #include "exact64/part64.hpp"
 #include "exact64/solve64.hpp"
 #include "exact64/stats64.hpp"
@@ -56,7 +59,7 @@ refined refine(Around&& around, double x, int iters) {
       stats().filter += 2;
       return {x, true};
     }
-    if (!(r.next == r.next)) break;
+    if (!std::isfinite(r.next)) break;  // keep the last finite candidate (a critical point, say)
     if (r.next_lo * r.next_hi < 0) {
       stats().filter += 2;
       return {r.next, true};
@@ -88,6 +91,36 @@ int three_side(cubic64& s, int sa, int i, const point& m) {
 
 int sgn(double x) { return (x > 0.0) - (x < 0.0); }
 
+// Near a double root two guesses often settle on the same root.  When two
+// distinct cells are confirmed (x1 < x2), the third root is -b/a - x1 - x2
+// (or -d/(a x1 x2) when that sum cancels), a guess within a few units of
+// the roots' scale, refined like the others; r becomes the three candidates
+// ascending.  True when all three are confirmed in distinct cells (each a
+// strict sign change of p: one root each, docs/exact64.md section 8).
+template <class Around>
+bool third_from_two(cubic64& s, Around&& around_p, refined* r) {
+  double x[3];
+  int n = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (!r[i].ok) continue;
+    bool seen = false;
+    for (int j = 0; j < n; ++j) seen = seen || x[j] == r[i].x;
+    if (!seen) x[n++] = r[i].x;
+  }
+  if (n != 2) return false;
+  const double sum = (-(s.b / s.a) - x[0]) - x[1];
+  const double big = std::fmax(std::fabs(x[0]), std::fabs(x[1]));
+  const double t = std::fabs(sum) >= 0x1p-10 * big ? sum : -(s.d / s.a) / (x[0] * x[1]);
+  const refined r3 = refine(around_p, t, 8);
+  if (!r3.ok || r3.x == x[0] || r3.x == x[1]) return false;
+  double y[3] = {x[0], x[1], r3.x};
+  if (y[0] > y[1]) std::swap(y[0], y[1]);
+  if (y[1] > y[2]) std::swap(y[1], y[2]);
+  if (y[0] > y[1]) std::swap(y[0], y[1]);
+  for (int i = 0; i < 3; ++i) r[i] = {y[i], true};
+  return true;
+}
+
 void multiple_roots(cubic64& s, solution_double& out) {
   ++stats().rational;
   big_cubic64& big = s.big();
@@ -111,45 +144,114 @@ void multiple_roots(cubic64& s, solution_double& out) {
   }
 }
 
-}  // namespace
-
-void solve_cubic64(double a, double b, double c, double d, solution_double& out) {
-  ++stats().cubics;
-  cubic64 s(a, b, c, d);
-  const int sa = a > 0.0 ? 1 : -1;
-  const int sd = s.disc();
-  if (sd == 0) return multiple_roots(s, out);
-  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0);
-  auto around_p = [&s](double x) { return s.P().around(x); };
-  if (sd > 0) {
-    // Three cells, ascending and distinct, each with a strict sign change of
-    // p, hold an odd number of roots each; three roots in all: one each.
-    refined r[3];
-    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], 8);
-    if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
-      return;
-    }
-    for (int i = 1; i <= 3; ++i) {
-      auto side = [&](std::int64_t j) { return three_side(s, sa, i, mid(j)); };
-      auto side0 = [&] { return three_side(s, sa, i, point{}); };
-      put_real(out, i - 1, round_part(side, side0, r[i - 1].x));
-    }
-    return;
+// Near a double or triple root Newton's method from the closed form's
+// guesses crawls, or two guesses settle on one root.  Second guesses from
+// the cubic shifted to the middle S of the two closest guesses (first,
+// when given)
+// (approx_shifted64), each refined.  True, with r the three candidates
+// ascending, when all three are confirmed in distinct cells; else the
+// search starts from them where they are better (a cluster's roots may
+// share a cell).
+template <class Around>
+bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first) {
+  // The centre from the closed form's guesses when two of them are close
+  // (near a double root they straddle the critical point, where Newton's
+  // steps may have left), else from the refined candidates.
+  double S = 0.0;
+  bool found = false;
+  for (int pass = first != nullptr ? 0 : 1; pass < 2 && !found; ++pass) {
+    double c[3] = {pass == 0 ? first[0] : r[0].x, pass == 0 ? first[1] : r[1].x, pass == 0 ? first[2] : r[2].x};
+    std::sort(c, c + 3);
+    const int i = (c[1] - c[0] <= c[2] - c[1]) ? 0 : 1;
+    S = c[i] + 0.5 * (c[i + 1] - c[i]);
+    // Only a cluster: the two closest within 2^-4 of their size.
+    found = normal(S) && c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1]));
   }
-  // One real root r and the pair u +- iv.
-  const refined rr = refine(around_p, g.x[0], 8);
-  part re_root{rr.x, false};
-  if (!rr.ok) {
-    auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };
-    auto side0 = [&] { return -sa * sgn(d); };
-    re_root = round_part(side, side0, rr.x);
+  if (!found) return false;
+  const mant_exp me = split_exp(S);
+  guesses64 h;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return false;
+  refined t[3];
+  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
+  std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
+    for (int k = 0; k < 3; ++k) r[k] = t[k];
+    return true;
   }
-  put_real(out, 0, re_root);
+  // Else the search starts from them where the first candidate was not
+  // confirmed and the new one lies near the cluster (a far root may be
+  // one that the shifted cubic cannot place, at the ends of the range).
+  std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  for (int k = 0; k < 3; ++k) {
+    if (!r[k].ok && std::fabs(t[k].x - S) <= 0x1p-4 * std::fabs(S)) r[k] = t[k];
+  }
+  return false;
+}
 
+// The enclosure when the guesses allow it: v > 0 and u = 0 or normal, both
+// within 2^30 of the larger in the frame of its exponent (smaller real
+// parts start at 0), and every nonzero coefficient of p kept exactly in
+// that frame.  Each enclosure is sound on its own, so a part left open is
+// tried again from the disk's centre (Newton's step in double-double), up
+// to four enclosures; what stays open comes back as the last centre.
+pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
+  pair_parts best{u0, v0, false, false};
+  for (int it = 0; it < 4; ++it) {
+    if (!normal(v0) || !(v0 > 0.0) || !(u0 == 0.0 || normal(u0))) break;
+    const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
+    poly64& P = s.P();
+    const fpoly& f = P.frame(e);
+    bool exact = true;
+    for (int k = 0; k <= 3; ++k) exact = exact && (P.c[k].h != 0.0) == (f.h[k] != 0.0) && f.l[k] == 0.0;
+    if (!exact) break;
+    const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
+    double U = u0 * sc;
+    const double V = v0 * sc;
+    if (std::fabs(U) < 0x1p-30) U = 0.0;
+    if (!(V >= 0x1p-30)) break;
+    const pair_parts r = enclose_pair(f, e, U, V, u0, v0);
+    if (!best.u_ok) best.u = r.u;
+    if (!best.v_ok) best.v = r.v;
+    best.u_ok = best.u_ok || r.u_ok;
+    best.v_ok = best.v_ok || r.v_ok;
+    if ((best.u_ok && best.v_ok) || (r.u == u0 && r.v == v0)) break;
+    u0 = r.u;
+    v0 = r.v;
+  }
+  return best;
+}
+
+// A real root and a pair close together (a perturbed triple root): the
+// closed form's guesses lose two thirds of their bits and Newton's method
+// crawls.  Second guesses from the cubic shifted to the middle of the real
+// root and the real part (approx_shifted64), then the enclosure and the
+// expansions again; parts confirmed either way are kept.
+template <class Around>
+void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
+  const double r = rr.x, u = pp.u, size = std::fmax(std::fabs(r), std::fabs(u));
+  if (!normal(r) || !normal(u) || !(std::fabs(u - r) <= 0x1p-4 * size) || !(pp.v <= 0x1p-4 * size)) return;
+  const double S = r + 0.5 * (u - r);
+  if (!normal(S)) return;
+  const mant_exp me = split_exp(S);
+  guesses64 h;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return;
+  if (!(pp.u_ok && pp.v_ok)) {
+    const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
+    if (!pp.u_ok) pp.u = p2.u;
+    if (!pp.v_ok) pp.v = p2.v;
+    pp.u_ok = pp.u_ok || p2.u_ok;
+    pp.v_ok = pp.v_ok || p2.v_ok;
+  }
+  if (!rr.ok) rr = refine(around_p, h.x[0], 8);
+}
+
+// The pair's real part by q: Newton steps on the filter from start (or from
+// q's linear part where -b/a - r cancelled in the closed form's guess that
+// start still is), then the search.
+part real_part(cubic64& s, const guesses64& g, double start) {
+  double u0 = start;
   poly64& Q = s.Q();
-  double u0 = g.re;
-  if (g.re_small || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
+  if ((g.re_small && start == g.re) || !normal(u0)) {  // q(u) ~ q1 u + q0 near a small u
     const wdd& q1 = Q.c[1];
     const wdd& q0 = Q.c[0];
     if (q1.h != 0.0) u0 = ldexp_wide(-(q0.h / q1.h), static_cast<long>(q0.x) - q1.x);
@@ -161,10 +263,14 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     auto side0 = [&] { return -s.q(point{}); };
     u = round_part(side, side0, ru.x);
   }
+  return u;
+}
 
+// The imaginary part by the resolvent G in s = m^2, likewise.
+part imaginary_part(cubic64& s, const guesses64& g, double start) {
   poly64& G = s.G();
-  double v0 = g.im;
-  if (g.im_small || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
+  double v0 = start;
+  if ((g.im_small && start == g.im) || !(v0 > 0.0)) {  // G(s) ~ g1 s + g0 near a small s = v^2
     const wdd& g1 = G.c[1];
     const wdd& g0 = G.c[0];
     if (g1.h != 0.0) {
@@ -179,6 +285,89 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     auto side = [&](std::int64_t j) { return s.im_side(mid(j)); };
     auto side0 = [] { return 1; };
     v = round_part(side, side0, rv.x, 0);
+  }
+  return v;
+}
+
+}  // namespace
+
+void solve_cubic64(double a, double b, double c, double d, solution_double& out) {
+  ++stats().cubics;
+  cubic64 s(a, b, c, d);
+  const int sa = a > 0.0 ? 1 : -1;
+  const int sd = s.disc();
+  if (sd == 0) return multiple_roots(s, out);
+  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0);
+  auto around_p = [&s](double x) { return s.P().around(x); };
+  if (sd > 0) {
+    // Three cells, ascending and distinct, each with a strict sign change of
+    // p, hold an odd number of roots each; three roots in all: one each.
+    // Guesses close together (a cluster) get two expansions each before the
+    // cluster's second guesses; others up to eight.
+    const int j = g.x[1] - g.x[0] <= g.x[2] - g.x[1] ? 0 : 1;  // the closest two, ascending
+    const bool close = g.x[j + 1] - g.x[j] <= 0x1p-4 * std::fmax(std::fabs(g.x[j]), std::fabs(g.x[j + 1]));
+    const int iters = close ? 0 : 8;
+    refined r[3];
+    for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], iters);
+    if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
+      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      return;
+    }
+    if (third_from_two(s, around_p, r) || from_cluster(s, around_p, r, g.x)) {
+      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      return;
+    }
+    if (iters < 8) {  // the cluster's guesses failed too: the remaining expansions, then the search
+      for (int i = 0; i < 3; ++i) {
+        if (!r[i].ok) r[i] = refine(around_p, r[i].x, 8 - iters);
+      }
+      std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+      if ((r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) || third_from_two(s, around_p, r) ||
+          from_cluster(s, around_p, r, nullptr)) {
+        for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+        return;
+      }
+    }
+    for (int i = 1; i <= 3; ++i) {
+      auto side = [&](std::int64_t j) { return three_side(s, sa, i, mid(j)); };
+      auto side0 = [&] { return three_side(s, sa, i, point{}); };
+      put_real(out, i - 1, round_part(side, side0, r[i - 1].x));
+    }
+    return;
+  }
+  // The pair from one enclosure of its upper root (pair64.hpp), in the
+  // frame of the larger part; a part it leaves open is searched below from
+  // the enclosure's centre.
+  pair_parts pp = pair_by_enclosure(s, g.re, g.im);
+  // One real root r and the pair u +- iv: the pair's enclosure first, so
+  // that the real root's expansion can reuse its frame when near in scale.
+  refined rr = refine(around_p, g.x[0], 8);
+  if (!(pp.u_ok && pp.v_ok && rr.ok)) pair_cluster(s, around_p, rr, pp);
+  part re_root{rr.x, false};
+  if (!rr.ok) {
+    auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };
+    auto side0 = [&] { return -sa * sgn(d); };
+    re_root = round_part(side, side0, rr.x);
+  }
+  put_real(out, 0, re_root);
+
+  if (pp.u_ok && pp.v_ok) {
+    stats().filter += 4;
+    put(out, 1, part{pp.u, false}, part{pp.v, false});
+    put(out, 2, part{pp.u, false}, part{-pp.v, false});
+    return;
+  }
+  part u{pp.u, false};
+  if (pp.u_ok) {
+    stats().filter += 2;
+  } else {
+    u = real_part(s, g, pp.u);
+  }
+  part v{pp.v, false};
+  if (pp.v_ok) {
+    stats().filter += 2;
+  } else {
+    v = imaginary_part(s, g, pp.v);
   }
   put(out, 1, u, v);
   put(out, 2, u, part{-v.f, v.lost});

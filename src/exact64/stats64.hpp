@@ -7,7 +7,9 @@
 // the imaginary part; rational: multiple roots rounded from GMP fractions;
 // searches: parts whose candidate was not confirmed (more than two oracle
 // calls); calls: oracle calls of searches; cubics_with_gmp: cubics (or
-// lower-degree polynomials) that used GMP at all.
+// lower-degree polynomials) that used GMP at all; expansions: Taylor
+// expansions at candidates and enclosures of the pair (the work of the
+// straight-line path).
 #ifndef QUBIC_EXACT64_STATS64_HPP
 #define QUBIC_EXACT64_STATS64_HPP
 
@@ -26,6 +28,7 @@ struct counters {
   std::uint64_t searches = 0;
   std::uint64_t calls = 0;
   std::uint64_t cubics_with_gmp = 0;
+  std::uint64_t expansions = 0;
 };
 
 // The calling thread's counters (defined in solve64.cpp).

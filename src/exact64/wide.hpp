@@ -30,6 +30,7 @@ namespace qubic::exact64 {
 using exact::split;
 using exact::two;
 using exact::two_prod;
+using exact::two_prod_split;
 using exact::two_sum;
 
 inline constexpr double u = 0x1p-53;
@@ -144,7 +145,7 @@ inline wdd operator+(const wdd& a, const wdd& b) {
     sl = small.l * f;
     se = small.e * f;
   } else {  // a zero head adds only its bound; a dropped value adds its size below 2
-    se = ((small.h != 0.0 ? 2.0 : 0.0) + small.e) * pow2(d < -1070 ? -1070 : d);
+    se = ((small.h != 0.0 ? 2.0 : 0.0) + small.e) * pow2(d < -1000 ? -1000 : d);  // rounded up below 2^-1000
   }
   const two s = two_sum(big.h, sh);
   const double t = big.l + sl;

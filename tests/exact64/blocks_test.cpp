@@ -3,6 +3,7 @@
 // cancellation, keys and midpoints at the subnormal and overflow edges, the
 // search's ties, the frame filter's signs, and the rounding of a fraction
 // (against the hardware's correctly rounded division).
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -11,11 +12,14 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
+#include "exact/reference.hpp"
+
 #include "exact64/big64.hpp"
 #include "exact64/cubic64.hpp"
 #include "exact64/stats64.hpp"
 #include "exact64/dot2.hpp"
 #include "exact64/keys.hpp"
+#include "exact64/pair64.hpp"
 #include "exact64/poly64.hpp"
 #include "exact64/wide.hpp"
 
@@ -34,6 +38,7 @@ mpq_class q_of(const point& p) { return (q_of(p.B) + p.s * pow2q(p.ell)) * pow2q
 bool holds(const mpq_class& x, const wdd& w) { return abs(x - q_of(w)) <= q_of(w.e) * pow2q(w.x); }
 int sign(const mpq_class& x) { return sgn(x); }
 bool normal_for_test(double x) { return std::isnormal(x); }
+std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 TEST(Exact64Blocks, SplitAndPow2) {
   const struct { double x, m; int e; } rows[] = {
@@ -217,6 +222,93 @@ TEST(Exact64Blocks, WorkedExamples) {
   cubic64 t3(1.0, -6.0, 11.0, -6.0);  // disc = 4, decided by the first filter
   EXPECT_EQ(t3.disc(), 1);
   EXPECT_EQ(stats().disc1, 0u);
+}
+
+// The pair's enclosure against the exact reference: a part it calls ok is
+// the correctly rounded one, from guesses right, a few units off and far
+// off; and on pairs away from the real root and from the axes it does
+// decide (else the fast path would be dead code and this test says so).
+TEST(Exact64Blocks, PairEnclosure) {
+  {  // the worked example of pair64.hpp: x^3 + 3 from a guess 2^-33 off
+    poly64 p;
+    p.c[0] = wdd_of(3.0);
+    p.c[3] = wdd_of(1.0);
+    const double u0 = 0x1.71374491p-1, v0 = 0x1.3fc0164cp+0;
+    const pair_parts r = enclose_pair(p.frame(0), 0, u0, v0, u0, v0);
+    EXPECT_TRUE(r.u_ok && r.v_ok);
+    EXPECT_EQ(r.u, 0x1.7137449123ef6p-1);
+    EXPECT_EQ(r.v, 0x1.3fc0164bf0b56p+0);
+  }
+  {  // (x + 2)(x^2 - 2u x + 8), u = 1 + 2^-53 exactly halfway between two
+     // doubles: u must stay open (the search rounds the tie), v is decided
+    poly64 p;
+    const double c[4] = {16.0, 4.0 - 0x1p-51, -0x1p-52, 1.0};
+    for (int k = 0; k < 4; ++k) p.c[k] = wdd_of(c[k]);
+    const solution_double want = test::reference_double(c[3], c[2], c[1], c[0]);
+    ASSERT_EQ(want.root[1].real(), 1.0);  // ties to the even pattern
+    const pair_parts r = enclose_pair(p.frame(1), 1, 0.5, want.root[1].imag() / 2, 1.0, want.root[1].imag());
+    EXPECT_FALSE(r.u_ok);
+    EXPECT_TRUE(r.v_ok);
+    EXPECT_EQ(bits(r.v), bits(want.root[1].imag()));
+  }
+  struct regime {
+    const char* why;
+    int lo, hi;         // exponents of u and v, drawn independently in [lo, hi]
+    int spread;         // the real root's exponent differs from v's by up to this
+    double min_ok;      // fraction of parts that must be decided
+  };
+  const regime regimes[] = {
+      {"parts of one size, real root near them", 0, 2, 2, 0.95},
+      {"parts apart by up to 2^20", -10, 10, 4, 0.9},
+      {"a real root far from the pair", -3, 3, 40, 0.9},
+      {"parts near the ends of what the frame takes (2^30 apart)", -15, 15, 2, 0.0},
+  };
+  std::mt19937_64 g(16);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  // Guess errors in units of the last place: the first four must be decided
+  // (one Newton step of the enclosure covers them); from 2^30 and 2^40 units
+  // the step leaves errors of many units, which only a bound that omits a
+  // term would certify.
+  const struct { double off; bool counted; } offsets[] = {
+      {0.0, true}, {3.0, true}, {1024.0, true}, {0x1p20, true}, {0x1p30, false}, {0x1p40, false}};
+  for (const regime& rg : regimes) {
+    SCOPED_TRACE(rg.why);
+    std::uniform_int_distribution<int> ex(rg.lo, rg.hi), sp(-rg.spread, rg.spread);
+    int decided = 0, tried = 0;
+    for (int n = 0; n < 200; ++n) {
+      const double u = std::ldexp(m(g), ex(g)) * (n % 2 != 0 ? -1.0 : 1.0);
+      const int ev = ex(g);
+      const double v = std::ldexp(m(g), ev), r = std::ldexp(m(g), ev + sp(g)) * (n % 3 == 0 ? -1.0 : 1.0);
+      // (x - r)(x^2 - 2u x + u^2 + v^2) with its coefficients rounded: the
+      // reference decides the exact roots of the rounded cubic.
+      const double q1 = -2.0 * u, q0 = u * u + v * v;
+      const double c[4] = {-r * q0, q0 - r * q1, q1 - r, 1.0};
+      const solution_double want = test::reference_double(c[3], c[2], c[1], c[0]);
+      if (want.root[2].imag() == 0.0) continue;  // the rounding made three real roots
+      poly64 p;
+      for (int k = 0; k < 4; ++k) p.c[k] = wdd_of(c[k]);
+      const double wu = want.root[1].real(), wv = want.root[1].imag();
+      for (const auto& [off, counted] : offsets) {
+        const double u0 = wu + off * std::ldexp(0x1p-52, exponent(wu));
+        const double v0 = wv - off * std::ldexp(0x1p-52, exponent(wv));
+        const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
+        const double U = std::fabs(u0 * pow2(-e)) < 0x1p-30 ? 0.0 : u0 * pow2(-e), V = v0 * pow2(-e);
+        if (V < 0x1p-30) continue;  // outside the enclosure's domain (the engine searches)
+        const pair_parts got = enclose_pair(p.frame(e), e, U, V, u0, v0);
+        if (got.u_ok) {
+          EXPECT_EQ(bits(got.u), bits(wu)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0];
+        }
+        if (got.v_ok) {
+          EXPECT_EQ(bits(got.v), bits(wv)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0];
+        }
+        if (counted) {
+          decided += static_cast<int>(got.u_ok) + static_cast<int>(got.v_ok);
+          tried += 2;
+        }
+      }
+    }
+    EXPECT_GE(decided, rg.min_ok * tried) << decided << " of " << tried;
+  }
 }
 
 }  // namespace
