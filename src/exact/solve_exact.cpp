@@ -14,8 +14,8 @@
 #include <qubic/exact.hpp>
 
 #include <cmath>
-#include <limits>
 
+#include "exact/entry.hpp"
 #include "exact/solve_cubic.hpp"
 #include "exact/solve_low.hpp"
 #include "exact/stats.hpp"
@@ -23,13 +23,7 @@
 namespace qubic {
 
 solution solve_exact(float a3, float a2, float a1, float a0) {
-  solution out;
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  for (int k = 0; k < 3; ++k) {
-    out.root[k] = {nan, nan};
-    out.written[k] = false;
-    out.flag[k] = -2;
-  }
+  solution out = exact::unwritten<float>();
   for (const float x : {a3, a2, a1, a0}) {
     if (!std::isfinite(x)) return out;
   }
@@ -44,13 +38,7 @@ solution solve_exact(float a3, float a2, float a1, float a0) {
 
 void qubic_exact(const coeffs& array, roots& rroot, roots& iroot, flags& fl) {
   const solution s = solve_exact(array(3), array(2), array(1), array(0));
-  for (int k = 1; k <= 3; ++k) {
-    fl(k) = s.flag[k - 1];
-    if (s.written[k - 1]) {
-      rroot(k) = s.root[k - 1].real();
-      iroot(k) = s.root[k - 1].imag();
-    }
-  }
+  exact::to_arrays(s, rroot, iroot, fl);
 }
 
 }  // namespace qubic

@@ -11,8 +11,8 @@
 #include <qubic/exact.hpp>
 
 #include <cmath>
-#include <limits>
 
+#include "exact/entry.hpp"
 #include "exact64/part64.hpp"
 #include "exact64/solve64.hpp"
 
@@ -64,13 +64,7 @@ void with_zero_root(double a, double b, double c, solution_double& out) {
 }  // namespace
 
 solution_double solve_exact_double(double a3, double a2, double a1, double a0) {
-  solution_double out;
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (int k = 0; k < 3; ++k) {
-    out.root[k] = {nan, nan};
-    out.written[k] = false;
-    out.flag[k] = -2;
-  }
+  solution_double out = exact::unwritten<double>();
   for (const double x : {a3, a2, a1, a0}) {
     if (!std::isfinite(x)) return out;
   }
@@ -86,13 +80,7 @@ solution_double solve_exact_double(double a3, double a2, double a1, double a0) {
 
 void qubic_exact_double(const coeffs_double& array, roots_double& rroot, roots_double& iroot, flags& fl) {
   const solution_double s = solve_exact_double(array(3), array(2), array(1), array(0));
-  for (int k = 1; k <= 3; ++k) {
-    fl(k) = s.flag[k - 1];
-    if (s.written[k - 1]) {
-      rroot(k) = s.root[k - 1].real();
-      iroot(k) = s.root[k - 1].imag();
-    }
-  }
+  exact::to_arrays(s, rroot, iroot, fl);
 }
 
 }  // namespace qubic
