@@ -15,6 +15,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "exact/cube_root.hpp"
+
 namespace qubic::exact {
 namespace {
 
@@ -41,20 +43,6 @@ int exponent_of(double x) {
   if (x == 0.0) return -100000;
   const int e = static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF);
   return e == 0 ? -1023 : e - 1023;
-}
-
-// The cube root of x to about 45 bits: a guess from the exponent bits
-// (about 5 bits), then two Halley steps, each tripling the correct bits.
-// Only a starting guess for Newton's method on p, so 45 bits are plenty.
-double cube_root(double x) {
-  const double ax = std::fabs(x);
-  if (!(ax >= 0x1p-900 && ax <= 0x1p900)) return std::cbrt(x);
-  double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(ax) / 3 + 0x2A9F7893782DA1CEull);
-  for (int it = 0; it < 2; ++it) {
-    const double y3 = y * y * y;
-    y = y * (y3 + 2.0 * ax) / (2.0 * y3 + ax);
-  }
-  return x < 0.0 ? -y : y;
 }
 
 // 2^n for -1022 <= n <= 1023, exact.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "exact/cube_root.hpp"
 #include "exact64/frame.hpp"
 #include "exact64/wide.hpp"
 
@@ -21,19 +22,6 @@ double ldexp_wide_slow(double m, long e) {
 }
 
 namespace {
-
-// The cube root of x to about 45 bits: a guess from the exponent bits, then
-// two Halley steps.
-double cube_root(double x) {
-  const double ax = std::fabs(x);
-  if (!(ax >= 0x1p-900 && ax <= 0x1p900)) return std::cbrt(x);
-  double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(ax) / 3 + 0x2A9F7893782DA1CEull);
-  for (int it = 0; it < 2; ++it) {
-    const double y3 = y * y * y;
-    y = y * (y3 + 2.0 * ax) / (2.0 * y3 + ax);
-  }
-  return x < 0.0 ? -y : y;
-}
 
 // Newton's method on y^3 + B y^2 + C y + D from y, at most six steps, until
 // the step is below 2^-40 relative: near a double root the closed forms lose
@@ -220,7 +208,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   const double hq = q * 0.5;
   const double p3 = p * third;
   const double disc = std::max(hq * hq + p3 * p3 * p3, 0.0);
-  const double Ac = -cube_root(hq + std::copysign(std::sqrt(disc), hq));
+  const double Ac = -exact::cube_root(hq + std::copysign(std::sqrt(disc), hq));
   double yr = Ac + (Ac != 0.0 ? -p3 / Ac : 0.0) + shift;
   if (!(disc >= 0x1p-20 * (hq * hq))) yr = newton_monic(Bs, Cs, Ds, yr);  // a nearly double pair
   // p(x) = a (x - r)(x^2 - 2 u x + gamma): 2u = -B - r, gamma = -D/r.
