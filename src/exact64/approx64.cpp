@@ -202,7 +202,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
         }
       }
     }
-    std::sort(g.x, g.x + 3);
+    sort3(g.x);
     return g;
   }
   const double hq = q * 0.5;
@@ -282,9 +282,13 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
           const double f = ((h3 * y + B) * y + C) * y + D;
           const double df = (3.0 * h3 * y + 2.0 * B) * y + C;
           if (df == 0.0) break;
-          const double ny = y - f / df;
+          const double step = f / df;
+          const double ny = y - step;
           if (!std::isfinite(ny)) break;
           y = ny;
+          // Near a simple root the steps shrink quadratically: after one
+          // below 2^-30 relative the next is of the order of a unit.
+          if (std::fabs(step) <= 0x1p-30 * std::fabs(y)) break;
         }
         return y;
       };
@@ -303,7 +307,7 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
     out->x[i] = (Y + g.x[i]) * sc;
     if (!std::isfinite(out->x[i])) return false;
   }
-  std::sort(out->x, out->x + 3);
+  sort3(out->x);
   out->re = (Y + g.re) * sc;
   out->im = g.im * sc;
   return std::isfinite(out->re) && std::isfinite(out->im);

@@ -44,6 +44,25 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real);
 bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out);
 
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
+// Three values ascending by less (a sorting network of three exchanges:
+// std::sort's general loop costs several times that for the candidates).
+template <class T, class Less>
+inline void sort3(T* v, Less less) {
+  auto order = [&](T& x, T& y) {
+    if (less(y, x)) {
+      const T t = x;
+      x = y;
+      y = t;
+    }
+  };
+  order(v[0], v[1]);
+  order(v[1], v[2]);
+  order(v[0], v[1]);
+}
+inline void sort3(double* v) {
+  sort3(v, [](double x, double y) { return x < y; });
+}
+
 double ldexp_wide_slow(double m, long e);
 inline double ldexp_wide(double m, long e) {
   // One multiplication by an exact power of two (normal: |e| <= 1000) rounds

@@ -89,6 +89,8 @@ int three_side(cubic64& s, int sa, int i, const point& m) {
   return below >= i ? -1 : 1;
 }
 
+bool by_x(const refined& p, const refined& q) { return p.x < q.x; }
+
 int sgn(double x) { return (x > 0.0) - (x < 0.0); }
 
 // Near a double root two guesses often settle on the same root.  When two
@@ -161,7 +163,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   bool found = false;
   for (int pass = first != nullptr ? 0 : 1; pass < 2 && !found; ++pass) {
     double c[3] = {pass == 0 ? first[0] : r[0].x, pass == 0 ? first[1] : r[1].x, pass == 0 ? first[2] : r[2].x};
-    std::sort(c, c + 3);
+    sort3(c);
     const int i = (c[1] - c[0] <= c[2] - c[1]) ? 0 : 1;
     S = c[i] + 0.5 * (c[i + 1] - c[i]);
     // Only a cluster: the two closest within 2^-4 of their size.
@@ -173,7 +175,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return false;
   refined t[3];
   for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
-  std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  sort3(t, by_x);
   if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
     for (int k = 0; k < 3; ++k) r[k] = t[k];
     return true;
@@ -181,7 +183,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   // Else the search starts from them where the first candidate was not
   // confirmed and the new one lies near the cluster (a far root may be
   // one that the shifted cubic cannot place, at the ends of the range).
-  std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  sort3(r, by_x);
   for (int k = 0; k < 3; ++k) {
     if (!r[k].ok && std::fabs(t[k].x - S) <= 0x1p-4 * std::fabs(S)) r[k] = t[k];
   }
@@ -321,7 +323,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       for (int i = 0; i < 3; ++i) {
         if (!r[i].ok) r[i] = refine(around_p, r[i].x, 8 - iters);
       }
-      std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+      sort3(r, by_x);
       if ((r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) || third_from_two(s, around_p, r) ||
           from_cluster(s, around_p, r, nullptr)) {
         for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
