@@ -339,12 +339,30 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   }
   // The pair from one enclosure of its upper root (pair64.hpp), in the
   // frame of the larger part; a part it leaves open is searched below from
-  // the enclosure's centre.
-  pair_parts pp = pair_by_enclosure(s, g.re, g.im);
-  // One real root r and the pair u +- iv: the pair's enclosure first, so
-  // that the real root's expansion can reuse its frame when near in scale.
-  refined rr = refine(around_p, g.x[0], 8);
-  if (!(pp.u_ok && pp.v_ok && rr.ok)) pair_cluster(s, around_p, rr, pp);
+  // the enclosure's centre.  When the closed form's guesses already show a
+  // cluster, its second guesses come first: from the closed form's, the
+  // enclosures and Newton's steps would crawl through their lost bits.
+  const double ar = std::fabs(g.x[0]), au = std::fabs(g.re), size = ar > au ? ar : au;
+  const bool clustered = g.im <= 0x1p-4 * size && std::fabs(g.re - g.x[0]) <= 0x1p-4 * size;
+  pair_parts pp{g.re, g.im, false, false};
+  refined rr{g.x[0], false};
+  if (clustered) {
+    pair_cluster(s, around_p, rr, pp);
+    if (!(pp.u_ok && pp.v_ok)) {
+      const pair_parts p2 = pair_by_enclosure(s, pp.u, pp.v);
+      if (!pp.u_ok) pp.u = p2.u;
+      if (!pp.v_ok) pp.v = p2.v;
+      pp.u_ok = pp.u_ok || p2.u_ok;
+      pp.v_ok = pp.v_ok || p2.v_ok;
+    }
+    if (!rr.ok) rr = refine(around_p, rr.x, 8);
+  } else {
+    pp = pair_by_enclosure(s, g.re, g.im);
+    // One real root r and the pair u +- iv: the pair's enclosure first, so
+    // that the real root's expansion can reuse its frame when near in scale.
+    rr = refine(around_p, g.x[0], 8);
+    if (!(pp.u_ok && pp.v_ok && rr.ok)) pair_cluster(s, around_p, rr, pp);
+  }
   part re_root{rr.x, false};
   if (!rr.ok) {
     auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };
