@@ -229,16 +229,18 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
 // closed form's guesses lose two thirds of their bits and Newton's method
 // crawls.  Second guesses from the cubic shifted to the middle of the real
 // root and the real part (approx_shifted64), then the enclosure and the
-// expansions again; parts confirmed either way are kept.
+// expansions again; parts confirmed either way are kept.  False, with
+// nothing done, when the candidates are no such cluster or the shifted
+// cubic gives no guesses.
 template <class Around>
-void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
+bool pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
   const double r = rr.x, u = pp.u, size = std::fmax(std::fabs(r), std::fabs(u));
-  if (!normal(r) || !normal(u) || !(std::fabs(u - r) <= 0x1p-4 * size) || !(pp.v <= 0x1p-4 * size)) return;
+  if (!normal(r) || !normal(u) || !(std::fabs(u - r) <= 0x1p-4 * size) || !(pp.v <= 0x1p-4 * size)) return false;
   const double S = r + 0.5 * (u - r);
-  if (!normal(S)) return;
+  if (!normal(S)) return false;
   const mant_exp me = split_exp(S);
   guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return false;
   if (!(pp.u_ok && pp.v_ok)) {
     const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
     if (!pp.u_ok) pp.u = p2.u;
@@ -247,6 +249,7 @@ void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
     pp.v_ok = pp.v_ok || p2.v_ok;
   }
   if (!rr.ok) rr = refine(around_p, h.x[0], 8);
+  return true;
 }
 
 // The pair's real part by q: Newton steps on the filter from start (or from
@@ -349,14 +352,10 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   pair_parts pp{g.re, g.im, false, false};
   refined rr{g.x[0], false};
   if (clustered) {
-    pair_cluster(s, around_p, rr, pp);
-    if (!(pp.u_ok && pp.v_ok)) {
-      const pair_parts p2 = pair_by_enclosure(s, pp.u, pp.v);
-      if (!pp.u_ok) pp.u = p2.u;
-      if (!pp.v_ok) pp.v = p2.v;
-      pp.u_ok = pp.u_ok || p2.u_ok;
-      pp.v_ok = pp.v_ok || p2.v_ok;
-    }
+    // A part that the cluster's enclosures leave open is searched from
+    // their last centre: more enclosures from there seldom decide (the
+    // real root nearby keeps the disks wide).
+    if (!pair_cluster(s, around_p, rr, pp)) pp = pair_by_enclosure(s, g.re, g.im);
     if (!rr.ok) rr = refine(around_p, rr.x, 8);
   } else {
     pp = pair_by_enclosure(s, g.re, g.im);
