@@ -27,7 +27,12 @@ struct guesses64 {
   bool im_small;  // im cancelled in gamma - re^2: better taken from the resolvent
 };
 
-guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real);
+// Guesses for the roots of a x^3 + b x^2 + c x + d (a != 0).  With
+// centre_only, two of three real roots within 2^-5 of their size (a cluster,
+// whose guesses the caller replaces) are given as the critical point between
+// them plus and minus the estimated half distance, without Newton's polish:
+// the caller wants only their centre.
+guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real, bool centre_only = false);
 
 // b x^2 + c x + d, b != 0: two real roots ascending in x[0], x[1], or the
 // pair in re, im (real: disc >= 0 by the sign the caller knows).

@@ -304,7 +304,9 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   const int sa = a > 0.0 ? 1 : -1;
   const int sd = s.disc();
   if (sd == 0) return multiple_roots(s, out);
-  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0);
+  // A cluster's closed-form guesses serve only as the centre of its shifted
+  // cubic (from_cluster): they are not polished.
+  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0, true);
   auto around_p = [&s](double x) { return s.P().around(x); };
   if (sd > 0) {
     // Three cells, ascending and distinct, each with a strict sign change of
