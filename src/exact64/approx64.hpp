@@ -69,7 +69,7 @@ inline void sort3(double* v) {
 }
 
 double ldexp_wide_slow(double m, long e);
-inline double ldexp_wide(double m, long e) {
+[[gnu::always_inline]] inline double ldexp_wide(double m, long e) {
   // One multiplication by an exact power of two (normal: |e| <= 1000) rounds
   // once, or not at all; the rest is left to ldexp in steps.
   const double am = m < 0.0 ? -m : m;
