@@ -46,8 +46,10 @@ double newton_monic(double B, double C, double D, double y) {
 // t = +-sqrt(-p(y_c) / (3 y_c + B)); each start is then polished by Newton's
 // method on its own side, where it cannot jump across to the other root.
 // y[] holds the closed form's three roots; the two nearest each other are
-// replaced.
-void near_double(double B, double C, double D, double* y) {
+// replaced.  With centre_only, a pair within 2^-5 of its size is left at
+// the unpolished starts and the third root as it was (the caller takes only
+// their centre, for the cubic shifted there).
+void near_double(double B, double C, double D, double* y, bool centre_only) {
   int i0 = 0, i1 = 1;
   double best = std::fabs(y[0] - y[1]);
   if (std::fabs(y[0] - y[2]) < best) { i1 = 2; best = std::fabs(y[0] - y[2]); }
@@ -68,6 +70,11 @@ void near_double(double B, double C, double D, double* y) {
   const double tt = h != 0.0 ? -pc / h : -1.0;
   if (tt > 0.0) {
     const double dt = std::sqrt(tt);
+    if (centre_only && dt <= 0x1p-6 * std::fabs(yc)) {
+      y[i0] = yc - dt;
+      y[i1] = yc + dt;
+      return;
+    }
     const double lo = newton_monic(B, C, D, yc - dt), hi = newton_monic(B, C, D, yc + dt);
     y[i0] = lo;
     y[i1] = hi;
@@ -130,7 +137,7 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real) {
   return g;
 }
 
-guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real) {
+guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real, bool centre_only) {
   guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
   const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
   // 2^k bounds the largest root: k = max(e(b/a), e(c/a)/2, e(d/a)/3).
@@ -170,7 +177,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
     // Away from a near-double root (the cosine's argument well inside
     // (-1, 1)) the formula is good to a few units of 2^-52 on roots of order
     // one; closer, Newton's method in double on the scaled cubic.
-    if (!(std::fabs(cosarg) < 1.0 - 0x1p-10)) near_double(Bs, Cs, Ds, y);
+    if (!(std::fabs(cosarg) < 1.0 - 0x1p-10)) near_double(Bs, Cs, Ds, y, centre_only);
     for (int i = 0; i < 3; ++i) g.x[i] = ldexp_wide(y[i], k);
     if (nsmall == 1) {  // the roots multiply to -d/a
       const double o = y[(small + 1) % 3] * y[(small + 2) % 3];
@@ -202,7 +209,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
         }
       }
     }
-    std::sort(g.x, g.x + 3);
+    sort3(g.x);
     return g;
   }
   const double hq = q * 0.5;
@@ -282,9 +289,13 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
           const double f = ((h3 * y + B) * y + C) * y + D;
           const double df = (3.0 * h3 * y + 2.0 * B) * y + C;
           if (df == 0.0) break;
-          const double ny = y - f / df;
+          const double step = f / df;
+          const double ny = y - step;
           if (!std::isfinite(ny)) break;
           y = ny;
+          // Near a simple root the steps shrink quadratically: after one
+          // below 2^-30 relative the next is of the order of a unit.
+          if (std::fabs(step) <= 0x1p-30 * std::fabs(y)) break;
         }
         return y;
       };
@@ -303,7 +314,7 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
     out->x[i] = (Y + g.x[i]) * sc;
     if (!std::isfinite(out->x[i])) return false;
   }
-  std::sort(out->x, out->x + 3);
+  sort3(out->x);
   out->re = (Y + g.re) * sc;
   out->im = g.im * sc;
   return std::isfinite(out->re) && std::isfinite(out->im);

@@ -27,7 +27,12 @@ struct guesses64 {
   bool im_small;  // im cancelled in gamma - re^2: better taken from the resolvent
 };
 
-guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real);
+// Guesses for the roots of a x^3 + b x^2 + c x + d (a != 0).  With
+// centre_only, two of three real roots within 2^-5 of their size (a cluster,
+// whose guesses the caller replaces) are given as the critical point between
+// them plus and minus the estimated half distance, without Newton's polish:
+// the caller wants only their centre.
+guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real, bool centre_only = false);
 
 // b x^2 + c x + d, b != 0: two real roots ascending in x[0], x[1], or the
 // pair in re, im (real: disc >= 0 by the sign the caller knows).
@@ -44,8 +49,27 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real);
 bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out);
 
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
+// Three values ascending by less (a sorting network of three exchanges:
+// std::sort's general loop costs several times that for the candidates).
+template <class T, class Less>
+inline void sort3(T* v, Less less) {
+  auto order = [&](T& x, T& y) {
+    if (less(y, x)) {
+      const T t = x;
+      x = y;
+      y = t;
+    }
+  };
+  order(v[0], v[1]);
+  order(v[1], v[2]);
+  order(v[0], v[1]);
+}
+inline void sort3(double* v) {
+  sort3(v, [](double x, double y) { return x < y; });
+}
+
 double ldexp_wide_slow(double m, long e);
-inline double ldexp_wide(double m, long e) {
+[[gnu::always_inline]] inline double ldexp_wide(double m, long e) {
   // One multiplication by an exact power of two (normal: |e| <= 1000) rounds
   // once, or not at all; the rest is left to ldexp in steps.
   const double am = m < 0.0 ? -m : m;

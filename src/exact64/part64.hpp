@@ -9,9 +9,9 @@
 #ifndef QUBIC_EXACT64_PART64_HPP
 #define QUBIC_EXACT64_PART64_HPP
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include <qubic/exact.hpp>
 
@@ -25,9 +25,12 @@ struct part {
   bool lost;
 };
 
+// Lost, infinite or subnormal, read from the bits of |f|: infinity is
+// 0x7FF0...0 and the subnormals 1 .. 0x000F...F (a NaN, never a result, is
+// not irregular, as with the comparisons |f| > max and 0 < |f| < min).
 inline bool irregular(part x) {
-  const double ax = std::fabs(x.f);
-  return x.lost || ax > std::numeric_limits<double>::max() || (ax > 0.0 && ax < std::numeric_limits<double>::min());
+  const std::uint64_t ab = std::bit_cast<std::uint64_t>(x.f) & 0x7FFFFFFFFFFFFFFFull;
+  return x.lost || ab == 0x7FF0000000000000ull || ab - 1 < 0x000FFFFFFFFFFFFFull;
 }
 
 inline std::int64_t guess_key(double x) { return x == x ? key(x) : 0; }
@@ -55,7 +58,9 @@ part round_part(Side&& side, Side0&& side0, double guess, std::int64_t lo_ok = -
   out.flag[k] = (irregular(re) || irregular(im)) ? -3 : 1;
 }
 
-inline void put_real(solution_double& out, int k, part re) { put(out, k, re, part{0.0, false}); }
+[[gnu::always_inline]] inline void put_real(solution_double& out, int k, part re) {
+  put(out, k, re, part{0.0, false});
+}
 
 }  // namespace qubic::exact64
 

@@ -89,6 +89,8 @@ int three_side(cubic64& s, int sa, int i, const point& m) {
   return below >= i ? -1 : 1;
 }
 
+bool by_x(const refined& p, const refined& q) { return p.x < q.x; }
+
 int sgn(double x) { return (x > 0.0) - (x < 0.0); }
 
 // Near a double root two guesses often settle on the same root.  When two
@@ -161,7 +163,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   bool found = false;
   for (int pass = first != nullptr ? 0 : 1; pass < 2 && !found; ++pass) {
     double c[3] = {pass == 0 ? first[0] : r[0].x, pass == 0 ? first[1] : r[1].x, pass == 0 ? first[2] : r[2].x};
-    std::sort(c, c + 3);
+    sort3(c);
     const int i = (c[1] - c[0] <= c[2] - c[1]) ? 0 : 1;
     S = c[i] + 0.5 * (c[i + 1] - c[i]);
     // Only a cluster: the two closest within 2^-4 of their size.
@@ -173,7 +175,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return false;
   refined t[3];
   for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
-  std::sort(t, t + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  sort3(t, by_x);
   if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
     for (int k = 0; k < 3; ++k) r[k] = t[k];
     return true;
@@ -181,7 +183,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
   // Else the search starts from them where the first candidate was not
   // confirmed and the new one lies near the cluster (a far root may be
   // one that the shifted cubic cannot place, at the ends of the range).
-  std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+  sort3(r, by_x);
   for (int k = 0; k < 3; ++k) {
     if (!r[k].ok && std::fabs(t[k].x - S) <= 0x1p-4 * std::fabs(S)) r[k] = t[k];
   }
@@ -201,8 +203,10 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
     const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
     poly64& P = s.P();
     const fpoly& f = P.frame(e);
+    // All four tested with & (no branch per test: they are nearly always
+    // true, and the short-circuit chain cost more than the tests).
     bool exact = true;
-    for (int k = 0; k <= 3; ++k) exact = exact && (P.c[k].h != 0.0) == (f.h[k] != 0.0) && f.l[k] == 0.0;
+    for (int k = 0; k <= 3; ++k) exact &= ((P.c[k].h != 0.0) == (f.h[k] != 0.0)) & (f.l[k] == 0.0);
     if (!exact) break;
     const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
     double U = u0 * sc;
@@ -225,16 +229,18 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
 // closed form's guesses lose two thirds of their bits and Newton's method
 // crawls.  Second guesses from the cubic shifted to the middle of the real
 // root and the real part (approx_shifted64), then the enclosure and the
-// expansions again; parts confirmed either way are kept.
+// expansions again; parts confirmed either way are kept.  False, with
+// nothing done, when the candidates are no such cluster or the shifted
+// cubic gives no guesses.
 template <class Around>
-void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
+bool pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
   const double r = rr.x, u = pp.u, size = std::fmax(std::fabs(r), std::fabs(u));
-  if (!normal(r) || !normal(u) || !(std::fabs(u - r) <= 0x1p-4 * size) || !(pp.v <= 0x1p-4 * size)) return;
+  if (!normal(r) || !normal(u) || !(std::fabs(u - r) <= 0x1p-4 * size) || !(pp.v <= 0x1p-4 * size)) return false;
   const double S = r + 0.5 * (u - r);
-  if (!normal(S)) return;
+  if (!normal(S)) return false;
   const mant_exp me = split_exp(S);
   guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return false;
   if (!(pp.u_ok && pp.v_ok)) {
     const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
     if (!pp.u_ok) pp.u = p2.u;
@@ -243,6 +249,7 @@ void pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
     pp.v_ok = pp.v_ok || p2.v_ok;
   }
   if (!rr.ok) rr = refine(around_p, h.x[0], 8);
+  return true;
 }
 
 // The pair's real part by q: Newton steps on the filter from start (or from
@@ -297,7 +304,9 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   const int sa = a > 0.0 ? 1 : -1;
   const int sd = s.disc();
   if (sd == 0) return multiple_roots(s, out);
-  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0);
+  // A cluster's closed-form guesses serve only as the centre of its shifted
+  // cubic (from_cluster): they are not polished.
+  const guesses64 g = approx_cubic64(a, b, c, d, sd > 0, true);
   auto around_p = [&s](double x) { return s.P().around(x); };
   if (sd > 0) {
     // Three cells, ascending and distinct, each with a strict sign change of
@@ -321,7 +330,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       for (int i = 0; i < 3; ++i) {
         if (!r[i].ok) r[i] = refine(around_p, r[i].x, 8 - iters);
       }
-      std::sort(r, r + 3, [](const refined& p, const refined& q) { return p.x < q.x; });
+      sort3(r, by_x);
       if ((r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) || third_from_two(s, around_p, r) ||
           from_cluster(s, around_p, r, nullptr)) {
         for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
@@ -337,12 +346,26 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   }
   // The pair from one enclosure of its upper root (pair64.hpp), in the
   // frame of the larger part; a part it leaves open is searched below from
-  // the enclosure's centre.
-  pair_parts pp = pair_by_enclosure(s, g.re, g.im);
-  // One real root r and the pair u +- iv: the pair's enclosure first, so
-  // that the real root's expansion can reuse its frame when near in scale.
-  refined rr = refine(around_p, g.x[0], 8);
-  if (!(pp.u_ok && pp.v_ok && rr.ok)) pair_cluster(s, around_p, rr, pp);
+  // the enclosure's centre.  When the closed form's guesses already show a
+  // cluster, its second guesses come first: from the closed form's, the
+  // enclosures and Newton's steps would crawl through their lost bits.
+  const double ar = std::fabs(g.x[0]), au = std::fabs(g.re), size = ar > au ? ar : au;
+  const bool clustered = g.im <= 0x1p-4 * size && std::fabs(g.re - g.x[0]) <= 0x1p-4 * size;
+  pair_parts pp{g.re, g.im, false, false};
+  refined rr{g.x[0], false};
+  if (clustered) {
+    // A part that the cluster's enclosures leave open is searched from
+    // their last centre: more enclosures from there seldom decide (the
+    // real root nearby keeps the disks wide).
+    if (!pair_cluster(s, around_p, rr, pp)) pp = pair_by_enclosure(s, g.re, g.im);
+    if (!rr.ok) rr = refine(around_p, rr.x, 8);
+  } else {
+    pp = pair_by_enclosure(s, g.re, g.im);
+    // One real root r and the pair u +- iv: the pair's enclosure first, so
+    // that the real root's expansion can reuse its frame when near in scale.
+    rr = refine(around_p, g.x[0], 8);
+    if (!(pp.u_ok && pp.v_ok && rr.ok)) pair_cluster(s, around_p, rr, pp);
+  }
   part re_root{rr.x, false};
   if (!rr.ok) {
     auto side = [&](std::int64_t j) { return -sa * s.p(mid(j)); };

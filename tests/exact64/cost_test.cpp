@@ -65,7 +65,7 @@ const klass classes[] = {
        const double r3 = integer(g, 0, 1) != 0 ? r1 * (1 + decades(g, -7, -2)) : decades(g, -3, 3);
        return from_roots(1.0, r1, r2, r3);
      },
-     0.05, 8, 16, 60, 5.0},
+     0.05, 8, 16, 60, 4.0},  // 3.5: a pair close to the real root starts from the shifted cubic
     {"quadratics", [](rng& g) { return cubic{0.0, decades(g, -3, 3), decades(g, -3, 3), decades(g, -3, 3)}; },
      0.02, 8, 8, 60, 2.0},
     {"exact multiple roots",

@@ -259,6 +259,14 @@ const family families[] = {
        const double r = binades(g, -100, 100), e = std::fabs(r) * binades(g, -50, -5), third[] = {r + e, r + 2 * e, r - e};
        return from_reals(1, r, r + e, third[integer(g, 0, 2)]);
      }},
+    // A real root r and a pair u +- iv close to it (a triple root pulled
+    // apart): |u - r| and v of 2^-50 .. 2^-5 of r, where the pair's guesses
+    // come from the cubic shifted to the cluster first.
+    {"real root and pair close together", 400,
+     [](rng& g) {
+       const double r = binades(g, -100, 100), u = r + std::fabs(r) * binades(g, -50, -5);
+       return from_pair(1, r, u, std::fabs(r) * binades(g, -50, -5, false));
+     }},
     // Any bit pattern (every exponent, subnormals; cubics with an infinity or a
     // NaN are skipped), +-0 with probability 1/8 (zero roots, lower degrees).
     {"coefficients over the whole range", 1000,
