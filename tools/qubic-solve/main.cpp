@@ -178,7 +178,10 @@ int run(int argc, char** argv) {
       if (!qubic::call::read_free_real(arg, x) || !qubic::call::read_free_real(arg, xd)) {
         return fail_usage(where + qubic::tool::quoted(arg) + " is not a number");
       }
-      if (count < 4) a[static_cast<std::size_t>(count)] = x, ad[static_cast<std::size_t>(count)] = xd;
+      if (count < 4) {
+        a[static_cast<std::size_t>(count)] = x;
+        ad[static_cast<std::size_t>(count)] = xd;
+      }
       ++count;
     }
   }
