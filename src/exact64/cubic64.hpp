@@ -11,7 +11,7 @@
 //
 // Worked example (Exact64Blocks.WorkedExamples, "x^3 + 3"): disc() = -1 (-243); p at
 // -1.5 is -3/8 < 0, so the real root -1.44224957... lies above -1.5; q at
-// 0.75 is 8 m^3 - 3 = 3/8 > 0, so the real part 0.72112478... lies below;
+// 0.75 is 8 m^3 - 3 = 3/8 > 0, so 0.72112478..., the real part, lies below;
 // im_side at 1.25 is -1 (v = 1.24902476...).
 #ifndef QUBIC_EXACT64_CUBIC64_HPP
 #define QUBIC_EXACT64_CUBIC64_HPP
