@@ -29,6 +29,7 @@
 #include "exact/part.hpp"
 #include "exact/solve_low.hpp"
 #include "exact/stats.hpp"
+#include "exact/three_side.hpp"
 
 namespace qubic::exact {
 
@@ -36,31 +37,6 @@ counters& stats() {
   static thread_local counters c;
   return c;
 }
-
-namespace {
-
-// Number of the roots r1 < r2 < r3 (three distinct) below m, from the signs
-// of p, p', p'' taken with the sign of a (docs/exact.md, "three real roots").
-// Returns sign(r_i - m).  Example (roots 1, 2, 3: x^3 - 6x^2 + 11x - 6,
-// a > 0): at m = 2.5, p = -3/8 < 0 and p' = -1/4 < 0, so two roots lie
-// below: three_side(s, 1, 2, 2.5) = -1, three_side(s, 1, 3, 2.5) = +1.
-int three_side(cubic_signs& s, int sa, int i, double m) {
-  const int P = sa * s.p(m);
-  const int P1 = sa * s.dp(m);
-  if (P == 0) {  // m is a root: r2 where p' < 0, else r1 or r3 by p''
-    const int k = P1 < 0 ? 2 : (sa * s.ddp(m) < 0 ? 1 : 3);
-    return i > k ? 1 : (i < k ? -1 : 0);
-  }
-  int below = 0;
-  if (P < 0) {
-    below = (P1 > 0 && sa * s.ddp(m) < 0) ? 0 : 2;
-  } else {
-    below = (P1 > 0 && sa * s.ddp(m) > 0) ? 3 : 1;
-  }
-  return below >= i ? -1 : 1;
-}
-
-}  // namespace
 
 void solve_cubic(float a, float b, float c, float d, solution& out) {
   if (d == 0.0f) {  // x (a x^2 + b x + c): the quadratic's closed forms

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "exact/three_side.hpp"
 #include "exact64/approx64.hpp"
 #include "exact64/cubic64.hpp"
 #include "exact64/keys.hpp"
@@ -67,26 +68,6 @@ refined refine(Around&& around, double x, int iters) {
     x = r.next;
   }
   return {x, false};
-}
-
-// sign(r_i - m) for the roots r1 < r2 < r3 from the signs of p, p', p''
-// taken with the sign of a (docs/exact64.md section 5).  Example (roots 1,
-// 2, 3, a > 0): at m = 2.5, p = -3/8 < 0 and p' = -1/4 < 0, two roots lie
-// below: -1 for i = 2, +1 for i = 3.
-int three_side(cubic64& s, int sa, int i, const point& m) {
-  const int P = sa * s.p(m);
-  const int P1 = sa * s.dp(m);
-  if (P == 0) {
-    const int k = P1 < 0 ? 2 : (sa * s.ddp(m) < 0 ? 1 : 3);
-    return i > k ? 1 : (i < k ? -1 : 0);
-  }
-  int below = 0;
-  if (P < 0) {
-    below = (P1 > 0 && sa * s.ddp(m) < 0) ? 0 : 2;
-  } else {
-    below = (P1 > 0 && sa * s.ddp(m) > 0) ? 3 : 1;
-  }
-  return below >= i ? -1 : 1;
 }
 
 bool by_x(const refined& p, const refined& q) { return p.x < q.x; }
@@ -338,8 +319,8 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       }
     }
     for (int i = 1; i <= 3; ++i) {
-      auto side = [&](std::int64_t j) { return three_side(s, sa, i, mid(j)); };
-      auto side0 = [&] { return three_side(s, sa, i, point{}); };
+      auto side = [&](std::int64_t j) { return exact::three_side(s, sa, i, mid(j)); };
+      auto side0 = [&] { return exact::three_side(s, sa, i, point{}); };
       put_real(out, i - 1, round_part(side, side0, r[i - 1].x));
     }
     return;
