@@ -95,24 +95,6 @@ void on_every_target(Body body) {
   batch::force_target(0);
 }
 
-TEST(SolveExactBatch, WorkedExample) {
-  const float c[8] = {1, 0, 0, 3, 1, -6, 11, -6};
-  std::complex<float> r[6];
-  std::int32_t f[6];
-  bool ok[2];
-  solve_exact_batch(c, r, f, ok);
-  // x^3 + 3: -3^(1/3) and 3^(1/3) (1 +- i sqrt 3) / 2, 400-bit mpmath
-  // values rounded to nearest (tests/exact/exact_test.cpp, NamedExamples).
-  const float want[12] = {-0x1.713744p+0f, 0, 0x1.713744p-1f, 0x1.3fc016p+0f, 0x1.713744p-1f, -0x1.3fc016p+0f,
-                          1, 0, 2, 0, 3, 0};
-  for (int k = 0; k < 6; ++k) {
-    EXPECT_BITS(r[k].real(), want[2 * k]);
-    EXPECT_BITS(r[k].imag(), want[2 * k + 1]);
-    EXPECT_EQ(f[k], 1);
-  }
-  EXPECT_TRUE(ok[0] && ok[1]);
-}
-
 // Every family, contiguous rows, through the batch entry against the scalar
 // engine, with the sentinels past the end untouched.  And the vector lanes
 // must do the work: on every family they settle at least 95% of the cubics
