@@ -27,24 +27,15 @@ def x2(k):
 
 # Cubics with exactly known roots: (why, a3..a0, the roots in the engine's
 # order, real ascending then the pair with positive imaginary part first,
-# the flags).  Every coefficient and every root is exact in double.
+# the flags).  Every coefficient and every root is exact in double.  The
+# double engine's ties, multiple roots and range ends are checked against
+# the rational reference in tests/exact64; here, what the module adds: the
+# order and flags as written, unwritten roots, and the rounding of its inputs.
 KNOWN = [
     ("(x-1)(x-2)(x-3)", (1, -6, 11, -6), (1, 2, 3), (1, 1, 1)),
-    ("the same times 2^-1000", tuple(x * x2(-1000) for x in (1, -6, 11, -6)), (1, 2, 3), (1, 1, 1)),
-    ("the same times 2^1000", tuple(x * x2(1000) for x in (1, -6, 11, -6)), (1, 2, 3), (1, 1, 1)),
-    ("a triple root 2^-300", (1, -3 * x2(-300), 3 * x2(-600), -x2(-900)), (x2(-300),) * 3, (1, 1, 1)),
-    ("x (x - 2^500)^2, beyond the single range", (1, -x2(501), x2(1000), 0), (0, x2(500), x2(500)), (1, 1, 1)),
     ("(x-1)(x^2-2x+2): 1 and 1 +- i", (1, -3, 4, -2), (1, 1 + 1j, 1 - 1j), (1, 1, 1)),
-    ("x^2 (x - 3), 3 from 0x1.8p+1", (1, -float.fromhex("0x1.8p+1"), 0, 0), (0, 0, 3), (1, 1, 1)),
-    # Exact ties: 2x^3 - (2 + 2^-52) x^2 has the root 1 + 2^-53, halfway
-    # between 1 and 1 + 2^-52: to even, 1.  With 3 * 2^-52 the root lies
-    # halfway between 1 + 2^-52 and 1 + 2^-51: to even, 1 + 2^-51.
-    ("a tie, to even below", (2, -(2 + x2(-52)), 0, 0), (0, 0, 1), (1, 1, 1)),
-    ("a tie, to even above", (2, -(2 + 3 * x2(-52)), 0, 0), (0, 0, 1 + x2(-51)), (1, 1, 1)),
-    ("x^2 (x - 2^-1074): subnormal", (1, -x2(-1074), 0, 0), (0, 0, x2(-1074)), (1, 1, -3)),
     ("2^-1074 x^3 - x^2: the root 2^1074 overflows", (x2(-1074), -1, 0, 0), (0, 0, np.inf), (1, 1, -3)),
     ("a leading zero: (x-1)(x-2)", (0, 1, -3, 2), (1, 2, NAN), (1, 1, -1)),
-    ("the zero polynomial", (0, 0, 0, 0), (NAN,) * 3, (0, 0, 0)),
     ("a NaN coefficient", (1, np.nan, 0, 0), (NAN,) * 3, (-2, -2, -2)),
     ("an int beyond the double range: +inf", (1, 2**1024, 0, 0), (NAN,) * 3, (-2, -2, -2)),
     # Python ints rounded once to double, not to single: 2^60 + 2^8 is a
@@ -171,7 +162,6 @@ DTYPES = [
     ("float64 with exact=False", dict(exact=False, dtype="f8"), "needs exact=True"),
     ("half precision", dict(exact=True, dtype=np.float16), "float32 or numpy.float64"),
     ("long double", dict(exact=True, dtype=np.longdouble), "float32 or numpy.float64"),
-    ("complex128", dict(exact=True, dtype=np.complex128), "float32 or numpy.float64"),
     ("an integer dtype", dict(exact=True, dtype=np.int64), "float32 or numpy.float64"),
     ("None", dict(exact=True, dtype=None), "float32 or numpy.float64"),
     ("not a dtype", dict(exact=True, dtype="double precision"), "float32 or numpy.float64"),
