@@ -14,7 +14,7 @@ from qubic import _qubic
 
 BIG, TINY = np.finfo(np.float32).max, float(np.float32(1e-40))  # TINY: subnormal
 INF, NAN = np.inf, np.nan
-# Cubics of every path of the engine's screening and of its slow classes (the
+# Cubics of every path of the engine's screening and of its slow classes (like the
 # rows of tests/exact NamedExamples and CostsWithinBounds), among the seeded ones.
 HARD = [
     (0, 0, 0, 0), (-0.0, 0, -0.0, -0.0),           # every number a root
