@@ -181,7 +181,6 @@ UNTOUCHED_PARTS = [
     ("the folder holds a file", lambda m: ("t", "."), ValueError, "folder '.' is not empty"),
     ("the folder is test6", lambda m: ("t", "t"), ValueError, "folder 't' is not a folder"),
     ("no block in flight", lambda m: ("t", "n", dict(in_flight=0)), ValueError, "in_flight"),
-    ("blocks too small", lambda m: ("t", "n", dict(block_size=100)), ValueError, "block_size"),
     ("nobody to read", lambda m: ("t", "n", dict(read="nobody")), ValueError, "read must be"),
     ("test6 missing", lambda m: ("missing", "n"), FileNotFoundError, ": 'missing'$"),
     ("Ctrl-C at the third block, into a new folder", lambda m: (at_block(m, 3, interrupt), ("t", "n"))[1],

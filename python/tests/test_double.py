@@ -1,13 +1,15 @@
 # qubic.solve(..., exact=True, dtype=numpy.float64): double cubics, complex128
 # roots, each part the double nearest to the true value.  Expected roots are
-# exact (cubics built from known roots) or checked against 300-bit mpmath.
+# exact (cubics built from known roots) or worked with mpmath and rationals
+# by tools/reference_check.py.
 import numpy as np
 import pytest
 
 import qubic
 from conftest import same
 
-mpmath = pytest.importorskip("mpmath")
+pytest.importorskip("mpmath")
+import reference_check  # noqa: E402  (tools/, on the path through conftest)
 
 F64 = dict(exact=True, dtype=np.float64)
 NAN = complex(np.nan, np.nan)
@@ -27,24 +29,15 @@ def x2(k):
 
 # Cubics with exactly known roots: (why, a3..a0, the roots in the engine's
 # order, real ascending then the pair with positive imaginary part first,
-# the flags).  Every coefficient and every root is exact in double.
+# the flags).  Every coefficient and every root is exact in double.  The
+# double engine's ties, multiple roots and range ends are checked against
+# the rational reference in tests/exact64; here, what the module adds: the
+# order and flags as written, unwritten roots, and the rounding of its inputs.
 KNOWN = [
     ("(x-1)(x-2)(x-3)", (1, -6, 11, -6), (1, 2, 3), (1, 1, 1)),
-    ("the same times 2^-1000", tuple(x * x2(-1000) for x in (1, -6, 11, -6)), (1, 2, 3), (1, 1, 1)),
-    ("the same times 2^1000", tuple(x * x2(1000) for x in (1, -6, 11, -6)), (1, 2, 3), (1, 1, 1)),
-    ("a triple root 2^-300", (1, -3 * x2(-300), 3 * x2(-600), -x2(-900)), (x2(-300),) * 3, (1, 1, 1)),
-    ("x (x - 2^500)^2, beyond the single range", (1, -x2(501), x2(1000), 0), (0, x2(500), x2(500)), (1, 1, 1)),
     ("(x-1)(x^2-2x+2): 1 and 1 +- i", (1, -3, 4, -2), (1, 1 + 1j, 1 - 1j), (1, 1, 1)),
-    ("x^2 (x - 3), 3 from 0x1.8p+1", (1, -float.fromhex("0x1.8p+1"), 0, 0), (0, 0, 3), (1, 1, 1)),
-    # Exact ties: 2x^3 - (2 + 2^-52) x^2 has the root 1 + 2^-53, halfway
-    # between 1 and 1 + 2^-52: to even, 1.  With 3 * 2^-52 the root lies
-    # halfway between 1 + 2^-52 and 1 + 2^-51: to even, 1 + 2^-51.
-    ("a tie, to even below", (2, -(2 + x2(-52)), 0, 0), (0, 0, 1), (1, 1, 1)),
-    ("a tie, to even above", (2, -(2 + 3 * x2(-52)), 0, 0), (0, 0, 1 + x2(-51)), (1, 1, 1)),
-    ("x^2 (x - 2^-1074): subnormal", (1, -x2(-1074), 0, 0), (0, 0, x2(-1074)), (1, 1, -3)),
     ("2^-1074 x^3 - x^2: the root 2^1074 overflows", (x2(-1074), -1, 0, 0), (0, 0, np.inf), (1, 1, -3)),
     ("a leading zero: (x-1)(x-2)", (0, 1, -3, 2), (1, 2, NAN), (1, 1, -1)),
-    ("the zero polynomial", (0, 0, 0, 0), (NAN,) * 3, (0, 0, 0)),
     ("a NaN coefficient", (1, np.nan, 0, 0), (NAN,) * 3, (-2, -2, -2)),
     ("an int beyond the double range: +inf", (1, 2**1024, 0, 0), (NAN,) * 3, (-2, -2, -2)),
     # Python ints rounded once to double, not to single: 2^60 + 2^8 is a
@@ -85,29 +78,6 @@ def test_double_coefficient_is_not_rounded_to_single(c):
     assert f.roots.dtype == np.complex64  # the default precision stays single
 
 
-def nearest(x, t):
-    """x (a double, or +-inf) is the double nearest to the real t (mpmath),
-    ties aside: no neighbour of x lies closer to t; +-inf when t lies beyond
-    the largest double by half an ulp or more."""
-    big = np.finfo(np.float64).max
-    if np.isinf(x):
-        return np.sign(x) * t >= mpmath.mpf(big) + mpmath.mpf(2) ** 970
-    gap = abs(t - mpmath.mpf(x))
-    return all(gap <= abs(t - mpmath.mpf(n)) for n in (np.nextafter(x, -np.inf), np.nextafter(x, np.inf))
-               if np.isfinite(n))
-
-
-def true_roots(c):
-    """The roots of the cubic c (a3 != 0) by mpmath's polyroots at 300 bits
-    and more, on the cubic scaled exactly by powers of two to roots near 1:
-    x = 2^s y with 2^s about the largest root's size, then divided by a3."""
-    mpmath.mp.prec = 300
-    a = [mpmath.mpf(x) for x in c]
-    s = max(int(mpmath.floor(mpmath.log(abs(a[k] / a[0]), 2) / k)) for k in (1, 2, 3) if a[k] != 0) if any(c[1:]) else 0
-    scaled = [a[k] / a[0] * mpmath.mpf(2) ** (-k * s) for k in range(4)]
-    return [r * mpmath.mpf(2) ** s for r in mpmath.polyroots(scaled, maxsteps=400, extraprec=900)]
-
-
 def random_cubics(rng, n):
     """Seeded double cubics: uniform coefficients, real roots and complex
     pairs over decades (built in double, so the cubic is whatever the
@@ -131,19 +101,14 @@ def random_cubics(rng, n):
 
 
 def test_random_cubics_against_mpmath():
-    # 200 cubics, numpy seed 16: every root part correctly rounded, real and
-    # complex roots told apart as mpmath's 300-bit roots tell them.
+    # 200 cubics, numpy seed 16: every flag and every bit of every root part
+    # as tools/reference_check.py works them out (mpmath roots, rounded with
+    # exact rationals), which shares nothing with the engine or its reference.
     cubics = random_cubics(np.random.default_rng(16), 200)
     s = solve64(cubics)
-    assert (s.flags == 1).all()
-    for c, roots in zip(cubics, s.roots):
-        exact = true_roots(c)
-        for z in roots:  # each engine root against the nearest true root not yet taken
-            t = min(exact, key=lambda w: abs(w - mpmath.mpc(z)))
-            exact.remove(t)
-            real = abs(t.imag) < abs(t) * mpmath.mpf(2) ** -200
-            assert nearest(z.real, t.real), (c, roots, t)
-            assert (z.imag == 0 and not np.signbit(z.imag)) if real else nearest(z.imag, t.imag), (c, roots, t)
+    for c, flags, roots in zip(cubics, s.flags, s.roots):
+        want, parts = reference_check.rounded([float(x) for x in c], reference_check.DOUBLE)
+        assert (flags.tolist(), bits64(roots.view(np.float64))) == (list(want), bits64(np.ravel(parts))), c
 
 
 def test_layouts_and_threads():
@@ -171,7 +136,6 @@ DTYPES = [
     ("float64 with exact=False", dict(exact=False, dtype="f8"), "needs exact=True"),
     ("half precision", dict(exact=True, dtype=np.float16), "float32 or numpy.float64"),
     ("long double", dict(exact=True, dtype=np.longdouble), "float32 or numpy.float64"),
-    ("complex128", dict(exact=True, dtype=np.complex128), "float32 or numpy.float64"),
     ("an integer dtype", dict(exact=True, dtype=np.int64), "float32 or numpy.float64"),
     ("None", dict(exact=True, dtype=None), "float32 or numpy.float64"),
     ("not a dtype", dict(exact=True, dtype="double precision"), "float32 or numpy.float64"),

@@ -180,20 +180,16 @@ TEST(ExactBatch, SolvesTheExampleRecordsTheSolverCannot) {
   // On standard output the real parts, then the imaginary parts, of each
   // solved record: records 8, 9 and 11 are the 7th to the 9th.
   ASSERT_EQ(out.size(), 20u) << r.out;
-  const char* want[] = {
+  // Shortest round-trip decimals, as std::to_chars writes them (an exact 0 is
+  // +0, tests/text holds the writer to that form).
+  const std::vector<std::string> want = {
       "-1.4655713 0.23278561 0.23278561", "0 0.792552 -0.792552",  // x^3 + x^2 + 1: the solver's bisection stalls
       "-1 0.5 0.5", "0 0.8660254 -0.8660254",  // x^3 + 1e-40 x^2 + 1: 1e-40 moves the roots by 1e-40 relative
-      "-1e20 5e19 5e19", "0 8.660254e19 -8.660254e19",  // 1e-30 x^3 + 1e30: the solver's bound overflows
+      "-1e+20 5e+19 5e+19", "0 8.660254e+19 -8.660254e+19",  // 1e-30 x^3 + 1e30: the solver's bound overflows
   };
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(by_bits(out[12 + i]), by_bits(want[i])) << out[12 + i];
-  // Record 11's rebuilt cubic, from the roots above (u = 5e19, v = 8.660254e19
-  // as floats, r1 = -2u exactly), multiplied out by hand in rationals: x^2 has
-  // r1 + 2u = 0, x has v^2 - 3u^2 = -230963324213250406586868599619584 (a
-  // float), x^0 has 2u (u^2 + v^2) > 1e60, beyond the range; the pair's
-  // imaginary parts cancel exactly.  (coef wrote NaN for three of them.)
-  ASSERT_EQ(results.size(), 32u);
-  EXPECT_EQ(results[27] + "\n" + results[28], "  0.10000000E+01  0.00000000E+00 -0.23096332E+33        Infinity\n"
-                                              "  0.00000000E+00  0.00000000E+00  0.00000000E+00  0.00000000E+00");
+  EXPECT_EQ(std::vector<std::string>(out.begin() + 12, out.begin() + 18), want);
+  // The rebuilt cubics come from exact::monic (tests/exact/monic_test.cpp, record
+  // 11's worked by hand there; tests/records for the engine's choice of it).
 }
 
 }  // namespace

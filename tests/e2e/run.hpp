@@ -2,9 +2,8 @@
 // standard input from a file, standard output and error to files, one
 // standard stream disturbed (output to /dev/full or to a pipe without
 // reader, a descriptor closed, output appended to a file of the test's
-// choosing), and a time limit; outputs compared by the bits of their
-// numbers.  The common header of the end-to-end tests: it brings the POSIX,
-// file and GoogleTest headers.
+// choosing), and a time limit.  The common header of the end-to-end tests:
+// it brings the POSIX, file and GoogleTest headers.
 #ifndef QUBIC_TESTS_E2E_RUN_HPP
 #define QUBIC_TESTS_E2E_RUN_HPP
 
@@ -12,15 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <charconv>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "bits.hpp"
 #include "call/files.hpp"
 
 namespace qubic::test {
@@ -94,24 +89,6 @@ class run_dir : public temp_dir {
  private:
   temp_dir io_;
 };
-
-// The text with every number (a field between blanks, commas and line ends
-// that reads whole as a float) as its bit pattern and a comma for a blank:
-// outputs compare by bits (-0 is not 0, 1e+14 is 1e14); other fields, empty
-// ones included, as they are.
-inline std::string by_bits(const std::string& text) {
-  std::string out;
-  for (std::size_t at = 0, end = 0; at < text.size(); at = end + 1) {
-    end = std::min(text.find_first_of(" ,\n", at), text.size());
-    const std::string f = text.substr(at, end - at);
-    float x = 0.0f;
-    const auto [stop, ec] = std::from_chars(f.data(), f.data() + f.size(), x);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "<%08X>", bits(x));
-    out += (!f.empty() && ec == std::errc() && stop == f.data() + f.size() ? std::string(hex) : f) + (end == text.size() ? "" : text[end] == '\n' ? "\n" : ",");
-  }
-  return out;
-}
 
 }  // namespace qubic::test
 

@@ -47,7 +47,7 @@ TEST(SolveTool, RowsReportsAndErrors) {
   const std::string found(exact_flag_meaning(flag::found));
   const tool_case cases[] = {
       csv("leading zero: no root 3, its fields empty", "0 1 -3 2", "0,1,-3,2,1,1,-1,1.9999999,0,1.0000001,0,,\n"),
-      csv("-0 and a subnormal: refused, roots empty", "-0 1e-40 1 1", "-0,1e-40,1,1,-2,-2,-2,,,,,,\n"),
+      csv("-0, a subnormal and a NaN: refused, roots empty", "-0 1e-40 1 nan", "-0,1e-40,1,nan,-2,-2,-2,,,,,,\n"),
       csv("a leading plus, a bare point, leading zeros, a spelled infinity", "+1. .5 00012.50e-1 -Infinity",
           "1,0.5,1.25,-inf,-2,-2,-2,,,,,,\n"),
       // Out of range on reading: the largest single is 3.40282347e38 and the
@@ -90,14 +90,12 @@ TEST(SolveTool, RowsReportsAndErrors) {
       {"a header only as the first line", {"--csv"}, "1 -6 11 -6\na3,a2,a1,a0\n", 2, header + road_row,
        "qubic-solve: line 2: 'a3' is not a number\n"},
       csv("hexadecimal and D exponents", "0x1p0 -0x1.8p+2 11D0 -0X3P1", road_row),
-      // Hexadecimal, rounded once to single: 1 + 2^-24 ties to 1; 1.5 * 2^-150
-      // rounds to 2^-149, 2^-150 (a tie) to 0; 2^128 - 2^103 (the overflow
-      // threshold, a tie) to inf; 0x1.fffffef stays 15/16 of half an ulp
-      // below the threshold: the largest single.
-      csv("hexadecimal at the ends of the range", "0x1.000001p0 -0X1.8P-150 0x1.ffffffp127 -0x1p-150",
-          "1,-1e-45,inf,-0,-2,-2,-2,,,,,,\n"),
-      csv("hexadecimal without exponent, with a bare point", "0x.8 -0x1.fffffefp127 0x10 nan",
-          "0.5,-3.4028235e+38,16,nan,-2,-2,-2,,,,,,\n"),
+      // x^3 + 3 correctly rounded (400-bit mpmath, tests/exact NamedExamples): real
+      // roots first, then the pair with the positive imaginary part; a
+      // quadratic's roots ascending, where the solver's descend.
+      {"--exact --csv", {"--exact", "--csv"}, "1 0 0 3\n0 1 -3 2\n1 inf 0 1\n", 0,
+       header + "1,0,0,3,1,1,1,-1.4422495,0,0.72112477,1.2490247,0.72112477,-1.2490247\n0,1,-3,2,1,1,-1,1,0,2,0,,\n"
+                "1,inf,0,1,-2,-2,-2,,,,,,\n", ""},
       // 2^-149 x^3 - x^2: roots 0, 0 and 2^149, reported in the exact engine's words.
       {"--exact: the exact engine's report", {"--exact", "1e-45", "-1", "0", "0"}, "", 0,
        report("1e-45 x^3 - 1 x^2 + 0 x + 0") + "1      0                0                 1  " + found +
@@ -117,8 +115,6 @@ TEST(SolveTool, RowsReportsAndErrors) {
            found + "\n3      0                         0                          1  " + found + "\nsolved: no\n", ""},
       {"--double without --exact: the solver is single precision", {"--double", "1", "0", "0", "1"}, "", 2, "",
        "qubic-solve: --double needs --exact (the solver is single precision)" + usage},
-      {"--double at most once", {"--double", "--exact", "--double"}, "", 2, "",
-       "qubic-solve: argument 3: '--double' given twice" + usage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -130,22 +126,6 @@ TEST(SolveTool, RowsReportsAndErrors) {
   }
 }
 
-TEST(ExactTool, CorrectlyRoundedRootsAndFlags) {
-  const std::string rows[][2] = {  // the line read; the flags, re1, im1, re2, im2, re3, im3 written after it
-      // Real roots first, then the pair with the positive imaginary part (the
-      // engine's other answers are checked in tests/exact, NamedExamples).
-      {"1 0 0 3", "1,1,1,-1.4422495,0,0.72112477,1.2490247,0.72112477,-1.2490247"},
-      {"0 1 -3 2", "1,1,-1,1,0,2,0,,"},  // a leading zero: two roots, the third root's fields empty
-      {"1 inf 0 1", "-2,-2,-2,,,,,,"},   // refused, nothing written
-  };
-  std::string input, want = header;
-  for (const auto& row : rows) input += row[0] + "\n", want += row[0] + "," + row[1] + "\n";
-  const run_result r = run_dir().run(QUBIC_SOLVE_EXE, {"--exact", "--csv"}, input);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(by_bits(r.out), by_bits(want)) << r.out;
-}
-
 // --exact --double: each number read as the nearest double, every part of
 // every root the double nearest to the true value, written as the shortest
 // decimal that reads back to it (compared as text: each expected number is
@@ -154,9 +134,6 @@ TEST(ExactTool, CorrectlyRoundedRootsAndFlags) {
 // irrational, from 300-bit mpmath polyroots rounded to nearest double.
 TEST(ExactTool, DoubleCoefficientsAndRoots) {
   const std::string rows[][2] = {  // the line read; the row written for it
-      {"1 -6 1.1D+01 -6", "1,-6,11,-6,1,1,1,1,0,2,0,3,0"},  // exact roots; a D exponent
-      // (x-1)(x-2)(x-3)/8 in hexadecimal, read exactly.
-      {"0x1p-3 -0x1.8p-1 0x1.6p+0 -0x1.8p-1", "0.125,-0.75,1.375,-0.75,1,1,1,1,0,2,0,3,0"},
       // 0x1.000001p0 is 1 + 2^-24 as a double (a tie between two singles,
       // 1 as a float): the double root 1 + 2^-24 beside a double root 0.
       {"1 -0x1.000001p0 0 0", "1,-1.0000000596046448,0,0,1,1,1,0,0,0,0,1.0000000596046448,0"},

@@ -32,21 +32,8 @@ using test::from_bits;
 using test::cubic;
 using test::families;
 using test::family;
-
-// Per root its flag and the bits of both parts; an unwritten root's parts
-// print as the quiet NaN when both are NaN.  Equal text, equal answers.
-std::string show(const solution& s) {
-  std::string out;
-  for (int k = 0; k < 3; ++k) {
-    const bool blank = !s.written[k] && std::isnan(s.root[k].real()) && std::isnan(s.root[k].imag());
-    const float re = blank ? test::nan : s.root[k].real(), im = blank ? test::nan : s.root[k].imag();
-    char buf[128];
-    std::snprintf(buf, sizeof buf, "  flag %d, %s: %08X %08X (%.9g %+.9gi)\n", s.flag[k], s.written[k] ? "written" : "not written",
-                  bits(re), bits(im), static_cast<double>(re), static_cast<double>(im));
-    out += buf;
-  }
-  return out;
-}
+using test::show;
+using test::text;
 
 // qubic_exact() on outputs prefilled with the sentinel NaN: a root counts as
 // written when either part lost the sentinel.
@@ -61,12 +48,6 @@ solution by_reference(const cubic& c) {
     s.root[k] = {re(k + 1), im(k + 1)};
   }
   return s;
-}
-
-std::string text(const cubic& c) {
-  std::string out;
-  for (const float x : c) (out += ' ') += test::show(x);
-  return out;
 }
 
 // "" when the engine, in both call forms, agrees with the reference; else the

@@ -12,7 +12,11 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstdio>
 #include <random>
+#include <string>
+
+#include <qubic/solve.hpp>
 
 #include "bits.hpp"
 
@@ -189,6 +193,28 @@ inline const family families[] = {
        return c;
      }},
 };
+
+// The coefficients, each as show(float) writes it.
+inline std::string text(const cubic& c) {
+  std::string out;
+  for (const float x : c) (out += ' ') += show(x);
+  return out;
+}
+
+// Per root its flag and the bits of both parts; an unwritten root's parts
+// print as the quiet NaN when both are NaN.  Equal text, equal answers.
+inline std::string show(const solution& s) {
+  std::string out;
+  for (int k = 0; k < 3; ++k) {
+    const bool blank = !s.written[k] && std::isnan(s.root[k].real()) && std::isnan(s.root[k].imag());
+    const float re = blank ? nan : s.root[k].real(), im = blank ? nan : s.root[k].imag();
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "  flag %d, %s: %08X %08X (%.9g %+.9gi)\n", s.flag[k], s.written[k] ? "written" : "not written",
+                  bits(re), bits(im), static_cast<double>(re), static_cast<double>(im));
+    out += buf;
+  }
+  return out;
+}
 
 // The generator of family k, seeded as the tests seed it.
 inline rng family_rng(const family& fam) { return rng(0x5eed0000u + static_cast<unsigned>(&fam - families)); }

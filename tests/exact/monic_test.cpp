@@ -1,10 +1,10 @@
 // exact::monic against exact rationals: the coefficients of
-// (x - r1)(x - r2)(x - r3) multiplied out in GMP's mpq and rounded to float by
-// integer division (a method the code under test does not use), compared
-// by bits on named cases worked by hand and on seeded families.
+// (x - r1)(x - r2)(x - r3) multiplied out in GMP's mpq and rounded to float
+// by the exact reference (tests/exact/reference.hpp, which shares no code
+// with the engine), compared by bits on named cases worked by hand and on
+// seeded families.
 #include "exact/monic.hpp"
 
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -14,38 +14,12 @@
 #include <gmpxx.h>
 
 #include "bits.hpp"
+#include "exact/reference.hpp"
 
 namespace qubic::test {
 namespace {
 
 using Q = mpq_class;
-
-// The float nearest to q, ties to even; an exact zero is +0, a nonzero value
-// that rounds to zero keeps its sign.  With 2^e <= |q| < 2^(e+1) the last
-// place is 2^t, t = max(e, -126) - 23; |q| / 2^t is divided out as integers
-// and its remainder decides the rounding.
-float nearest_float(const Q& q) {
-  const int s = sgn(q);
-  if (s == 0) return 0.0f;
-  const mpz_class n = abs(q.get_num()), d = q.get_den();
-  auto scaled = [](const mpz_class& z, long k) {  // z * 2^k for k >= 0
-    mpz_class r;
-    mpz_mul_2exp(r.get_mpz_t(), z.get_mpz_t(), static_cast<mp_bitcnt_t>(k));
-    return r;
-  };
-  long e = static_cast<long>(mpz_sizeinbase(n.get_mpz_t(), 2)) - static_cast<long>(mpz_sizeinbase(d.get_mpz_t(), 2));
-  if (e >= 0 ? n < scaled(d, e) : scaled(n, -e) < d) --e;
-  if (e >= 128) return s < 0 ? -inf : inf;
-  const long t = std::max(e, -126L) - 23;
-  const mpz_class num = t >= 0 ? n : scaled(n, -t), den = t >= 0 ? scaled(d, t) : d;
-  mpz_class m, r;
-  mpz_fdiv_qr(m.get_mpz_t(), r.get_mpz_t(), num.get_mpz_t(), den.get_mpz_t());
-  const int c = cmp(mpz_class(2 * r), den);
-  if (c > 0 || (c == 0 && mpz_odd_p(m.get_mpz_t()))) ++m;
-  const double v = std::ldexp(m.get_d(), static_cast<int>(t));  // m <= 2^24: exact
-  const float f = v > FLT_MAX ? inf : static_cast<float>(v);
-  return s < 0 ? -f : f;
-}
 
 struct cq {
   Q re, im;

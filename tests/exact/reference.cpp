@@ -274,4 +274,6 @@ solution reference(float a3, float a2, float a1, float a0) { return solve(a3, a2
 
 solution_double reference_double(double a3, double a2, double a1, double a0) { return solve(a3, a2, a1, a0); }
 
+float nearest_float(const Q& x) { return round_part<float>([&x](const Q& t) { return sgn(x - t); }).value; }
+
 }  // namespace qubic::test
