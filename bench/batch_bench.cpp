@@ -16,12 +16,21 @@
 //    load hits the three alike.  bench/batch_callgrind.sh counts the
 //    instructions of these passes.
 //  * BM_target: the batch path on each vector target this processor runs.
+//
+// The double path (qubic::solve_exact_double_batch) likewise, against the
+// scalar double engine and GSL in double (its roots as they come), on double
+// families (4096 seeded cubics each): uniform64 (four coefficients of
+// 10^-3 .. 10^3, random signs) and mix64 (python/bench.py's draw: 40% three
+// real roots, 40% a real root and a pair, 20% uniform64, roots of
+// 10^-2 .. 10^3 times a3 of 10^-2 .. 10^2): BM_side_by_side64, BM_target64.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <complex>
 #include <cstdint>
+#include <cmath>
 #include <ctime>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -34,6 +43,7 @@
 #include <qubic/exact.hpp>
 
 #include "batch/dispatch.hpp"
+#include "batch64/block64.hpp"
 #include "cases.hpp"
 #include "timing.hpp"
 
@@ -94,7 +104,8 @@ data make(kind k) {
 }
 #endif
 
-void per_cubic(benchmark::State& state, const data& x) {
+template <class Data>
+void per_cubic(benchmark::State& state, const Data& x) {
   state.counters["per_cubic"] = benchmark::Counter(static_cast<double>(x.n()),
                                                    benchmark::Counter::kIsIterationInvariantRate |
                                                        benchmark::Counter::kInvert);
@@ -175,6 +186,124 @@ const bool registered = [] {
     const std::string name = std::string("BM_target/") + qubic::batch::target_name(t);
     benchmark::RegisterBenchmark((name + "/uniform").c_str(), BM_target, t, kind::random_coefficients);
     benchmark::RegisterBenchmark((name + "/sixty_decades").c_str(), BM_target, t, kind::sixty_decades);
+  }
+  return true;
+}();
+
+// ---------------------------------------------------------------------------
+// The double path.
+
+enum class fam64 { uniform, mix };
+
+struct data64 {
+  std::vector<double> c;  // rows a3, a2, a1, a0
+  std::vector<std::complex<double>> roots;
+  std::vector<std::int32_t> flags;
+  std::vector<char> solved;  // bool
+  std::size_t n() const { return c.size() / 4; }
+};
+
+data64 make64(fam64 f) {
+  std::mt19937_64 g(6400 + static_cast<int>(f));
+  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(g); };
+  auto sgn = [&] { return uni(0, 1) < 0.5 ? -1.0 : 1.0; };
+  data64 x;
+  for (int i = 0; i < 4096; ++i) {
+    const double kd = f == fam64::uniform ? 1.0 : uni(0, 1);
+    const double a = sgn() * std::pow(10.0, uni(-2, 2)), s = std::pow(10.0, uni(-2, 3));
+    const double r1 = s * uni(-1, 1), r2 = s * uni(-1, 1), r3 = s * uni(-1, 1), v = s * uni(0.01, 1);
+    if (kd < 0.4) {
+      x.c.insert(x.c.end(), {a, -a * (r1 + r2 + r3), a * (r1 * r2 + r2 * r3 + r1 * r3), -a * (r1 * r2 * r3)});
+    } else if (kd < 0.8) {
+      const double q = r2 * r2 + v * v;
+      x.c.insert(x.c.end(), {a, -a * (r1 + 2 * r2), a * (2 * r2 * r1 + q), -a * (r1 * q)});
+    } else {
+      for (int k = 0; k < 4; ++k) x.c.push_back(sgn() * std::pow(10.0, uni(-3, 3)));
+    }
+  }
+  x.roots.resize(3 * x.n());
+  x.flags.resize(3 * x.n());
+  x.solved.resize(x.n());
+  return x;
+}
+
+[[gnu::noinline]] void pass_batch64(data64& x) {
+  qubic::solve_exact_double_batch({x.c.data(), x.n()}, x.roots.data(), x.flags.data(),
+                                  reinterpret_cast<bool*>(x.solved.data()));
+}
+
+[[gnu::noinline]] void pass_scalar64(data64& x) {
+  for (std::size_t i = 0; i < x.n(); ++i) {
+    const double* a = &x.c[4 * i];
+    const qubic::solution_double s = qubic::solve_exact_double(a[0], a[1], a[2], a[3]);
+    for (int k = 0; k < 3; ++k) {
+      x.roots[3 * i + k] = s.root[k];
+      x.flags[3 * i + k] = s.flag[k];
+    }
+    x.solved[i] = s.solved();
+  }
+}
+
+#ifdef QUBIC_HAVE_GSL
+[[gnu::noinline]] void pass_gsl64(data64& x) {
+  for (std::size_t i = 0; i < x.n(); ++i) {
+    const double* c = &x.c[4 * i];
+    gsl_complex z[3];
+    gsl_poly_complex_solve_cubic(c[1] / c[0], c[2] / c[0], c[3] / c[0], &z[0], &z[1], &z[2]);
+    for (int k = 0; k < 3; ++k) x.roots[3 * i + k] = {GSL_REAL(z[k]), GSL_IMAG(z[k])};
+  }
+}
+#endif
+
+void BM_side_by_side64(benchmark::State& state, fam64 f) {
+  data64 x = make64(f);
+  std::vector<double> batch, scalar, gsl;
+  constexpr int passes = 4;
+  auto timed = [&](void (*pass)(data64&), std::vector<double>& into) {
+    const double t0 = cpu_ns();
+    for (int p = 0; p < passes; ++p) {
+      pass(x);
+      benchmark::ClobberMemory();
+    }
+    into.push_back((cpu_ns() - t0) / static_cast<double>(passes * x.n()));
+  };
+  for (auto _ : state) {
+    timed(pass_batch64, batch);
+    timed(pass_scalar64, scalar);
+#ifdef QUBIC_HAVE_GSL
+    timed(pass_gsl64, gsl);
+#endif
+  }
+  state.counters["batch_ns"] = median(batch);
+  state.counters["scalar_ns"] = median(scalar);
+  state.counters["scalar/batch"] = median(scalar) / median(batch);
+#ifdef QUBIC_HAVE_GSL
+  state.counters["gsl_ns"] = median(gsl);
+  state.counters["batch/gsl"] = median(batch) / median(gsl);
+  state.counters["scalar/gsl"] = median(scalar) / median(gsl);
+#endif
+}
+
+void BM_target64(benchmark::State& state, std::int64_t target, fam64 f) {
+  data64 x = make64(f);
+  qubic::batch64::force_target(target);
+  for (auto _ : state) {
+    pass_batch64(x);
+    benchmark::DoNotOptimize(x.roots.data());
+    benchmark::ClobberMemory();
+  }
+  qubic::batch64::force_target(0);
+  per_cubic(state, x);
+}
+
+BENCHMARK_CAPTURE(BM_side_by_side64, uniform64, fam64::uniform)->Iterations(15);
+BENCHMARK_CAPTURE(BM_side_by_side64, mix64, fam64::mix)->Iterations(15);
+
+const bool registered64 = [] {
+  for (const std::int64_t t : qubic::batch64::targets()) {
+    const std::string name = std::string("BM_target64/") + qubic::batch::target_name(t);
+    benchmark::RegisterBenchmark((name + "/uniform64").c_str(), BM_target64, t, fam64::uniform);
+    benchmark::RegisterBenchmark((name + "/mix64").c_str(), BM_target64, t, fam64::mix);
   }
   return true;
 }();
