@@ -27,6 +27,10 @@ using batch::block_size;
 // the parts found: x[0..2] the real roots ascending (three) or x[0] the
 // real root, x[1] and x[2] the pair's real and positive imaginary parts
 // (one).  x[0] is NaN where the lane is left to the scalar engine.
+//
+// The coefficients are those of the cubic scaled into the window (k = 0 for
+// a cubic already in it): x = 2^k y and the polynomial times 2^m, whose
+// roots are the cubic's divided by 2^k; the parts written are the cubic's.
 struct queue {
   std::size_t n;
   alignas(64) double idx[block_cap];
@@ -34,6 +38,7 @@ struct queue {
   alignas(64) double b[block_cap];
   alignas(64) double c[block_cap];
   alignas(64) double d[block_cap];
+  alignas(64) double k[block_cap];
   alignas(64) double x[3][block_cap];
 };
 
@@ -45,10 +50,17 @@ struct block {
   alignas(64) double c[block_cap];
   alignas(64) double d[block_cap];
   alignas(64) double kind[block_cap];  // 0 scalar engine, 1 three, 2 one
+  // The coefficients scaled into the window, and k (queue above).
+  alignas(64) double sa[block_cap];
+  alignas(64) double sb[block_cap];
+  alignas(64) double sc[block_cap];
+  alignas(64) double sd[block_cap];
+  alignas(64) double k[block_cap];
   queue three;
   queue one;
-  // Indices of the cubics for the scalar engine: outside the window of
-  // docs/batch.md section 8, or a discriminant the filter cannot sign.
+  // Indices of the cubics for the scalar engine: not to be scaled into the
+  // window of docs/batch.md section 8, or a discriminant the filter cannot
+  // sign.
   std::size_t nrest;
   alignas(64) double rest[block_cap];
 };

@@ -24,6 +24,7 @@
 #include <hwy/highway.h>
 
 #include "batch/filters-inl.hpp"
+#include "batch/guesses-inl.hpp"
 
 HWY_BEFORE_NAMESPACE();
 namespace qubic::batch::HWY_NAMESPACE {
@@ -311,6 +312,17 @@ HWY_INLINE sign disc64(V a, V b, V c, V dd) {
   const V v = hn::Add(hn::Add(hn::Add(hn::Add(t1, t2), t3), t4), t5);
   const V s = hn::Add(hn::Add(hn::Add(hn::Add(hn::Abs(t1), hn::Abs(t2)), hn::Abs(t3)), hn::Abs(t4)), hn::Abs(t5));
   return sign_of(v, hn::Mul(s, hn::Set(d, 0x1p-49)));
+}
+
+// x 2^n for an integer-valued n with |n| <= 2044, in two steps of at most
+// 1022 of the same sign, by multiplications with 2^n1 and 2^(n - n1)
+// (guesses-inl.hpp's pow2): exact whenever the result is a normal double,
+// since every intermediate value then lies between x and the result (a
+// subnormal x scaled up is exact too).  The callers check the result.
+HWY_INLINE V scale2(V x, V n) {
+  const D d;
+  const V n1 = hn::Trunc(hn::Mul(n, hn::Set(d, 0.5)));
+  return hn::Mul(hn::Mul(x, pow2(n1)), pow2(hn::Sub(n, n1)));
 }
 
 // Zero, or a magnitude in [2^-120, 2^120) (NaN and infinity fail).
