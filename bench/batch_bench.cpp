@@ -127,13 +127,16 @@ void BM_scalar(benchmark::State& state, kind k) { run(state, k, pass_scalar); }
 void BM_gsl(benchmark::State& state, kind k) { run(state, k, pass_gsl); }
 #endif
 
-void BM_side_by_side(benchmark::State& state, kind k) {
-  data x = make(k);
-  std::vector<double> batch, scalar, gsl;
-  // Eight passes per timing (32768 cubics, about a millisecond), so that
-  // a unit's warm-up after the others ran weighs little.
-  constexpr int passes = 8;
-  auto timed = [&](void (*pass)(data&), std::vector<double>& into) {
+// The batch pass, the scalar engine's and GSL's (null without GSL) over x in
+// turn, `passes` passes each per round; medians of the rounds' thread CPU
+// time per cubic and their ratios.  Several passes per timing (a
+// millisecond or so), so that a unit's warm-up after the others ran weighs
+// little.
+template <class Data>
+void side_by_side(benchmark::State& state, Data x, int passes, void (*batch)(Data&), void (*scalar)(Data&),
+                  void (*gsl)(Data&)) {
+  std::vector<double> tb, ts, tg;
+  auto timed = [&](void (*pass)(Data&), std::vector<double>& into) {
     const double t0 = cpu_ns();
     for (int p = 0; p < passes; ++p) {
       pass(x);
@@ -142,31 +145,43 @@ void BM_side_by_side(benchmark::State& state, kind k) {
     into.push_back((cpu_ns() - t0) / static_cast<double>(passes * x.n()));
   };
   for (auto _ : state) {
-    timed(pass_batch, batch);
-    timed(pass_scalar, scalar);
-#ifdef QUBIC_HAVE_GSL
-    timed(pass_gsl, gsl);
-#endif
+    timed(batch, tb);
+    timed(scalar, ts);
+    if (gsl != nullptr) timed(gsl, tg);
   }
-  state.counters["batch_ns"] = median(batch);
-  state.counters["scalar_ns"] = median(scalar);
-#ifdef QUBIC_HAVE_GSL
-  state.counters["gsl_ns"] = median(gsl);
-  state.counters["batch/gsl"] = median(batch) / median(gsl);
-  state.counters["scalar/gsl"] = median(scalar) / median(gsl);
-#endif
+  state.counters["batch_ns"] = median(tb);
+  state.counters["scalar_ns"] = median(ts);
+  state.counters["scalar/batch"] = median(ts) / median(tb);
+  if (gsl != nullptr) {
+    state.counters["gsl_ns"] = median(tg);
+    state.counters["batch/gsl"] = median(tb) / median(tg);
+    state.counters["scalar/gsl"] = median(ts) / median(tg);
+  }
 }
 
-void BM_target(benchmark::State& state, std::int64_t target, kind k) {
-  data x = make(k);
-  qubic::batch::force_target(target);
+// The batch pass over x on one vector target.
+template <class Data>
+void on_target(benchmark::State& state, Data x, void (*batch)(Data&), void (*force)(std::int64_t), std::int64_t target) {
+  force(target);
   for (auto _ : state) {
-    pass_batch(x);
+    batch(x);
     benchmark::DoNotOptimize(x.roots.data());
     benchmark::ClobberMemory();
   }
-  qubic::batch::force_target(0);
+  force(0);
   per_cubic(state, x);
+}
+
+#ifdef QUBIC_HAVE_GSL
+constexpr void (*gsl32)(data&) = pass_gsl;
+#else
+constexpr void (*gsl32)(data&) = nullptr;
+#endif
+
+void BM_side_by_side(benchmark::State& state, kind k) { side_by_side(state, make(k), 8, pass_batch, pass_scalar, gsl32); }
+
+void BM_target(benchmark::State& state, std::int64_t target, kind k) {
+  on_target(state, make(k), pass_batch, qubic::batch::force_target, target);
 }
 
 #define QUBIC_FAMILIES(BM, ...)                                          \
@@ -255,45 +270,18 @@ data64 make64(fam64 f) {
 }
 #endif
 
+#ifdef QUBIC_HAVE_GSL
+constexpr void (*gsl64)(data64&) = pass_gsl64;
+#else
+constexpr void (*gsl64)(data64&) = nullptr;
+#endif
+
 void BM_side_by_side64(benchmark::State& state, fam64 f) {
-  data64 x = make64(f);
-  std::vector<double> batch, scalar, gsl;
-  constexpr int passes = 4;
-  auto timed = [&](void (*pass)(data64&), std::vector<double>& into) {
-    const double t0 = cpu_ns();
-    for (int p = 0; p < passes; ++p) {
-      pass(x);
-      benchmark::ClobberMemory();
-    }
-    into.push_back((cpu_ns() - t0) / static_cast<double>(passes * x.n()));
-  };
-  for (auto _ : state) {
-    timed(pass_batch64, batch);
-    timed(pass_scalar64, scalar);
-#ifdef QUBIC_HAVE_GSL
-    timed(pass_gsl64, gsl);
-#endif
-  }
-  state.counters["batch_ns"] = median(batch);
-  state.counters["scalar_ns"] = median(scalar);
-  state.counters["scalar/batch"] = median(scalar) / median(batch);
-#ifdef QUBIC_HAVE_GSL
-  state.counters["gsl_ns"] = median(gsl);
-  state.counters["batch/gsl"] = median(batch) / median(gsl);
-  state.counters["scalar/gsl"] = median(scalar) / median(gsl);
-#endif
+  side_by_side(state, make64(f), 4, pass_batch64, pass_scalar64, gsl64);
 }
 
 void BM_target64(benchmark::State& state, std::int64_t target, fam64 f) {
-  data64 x = make64(f);
-  qubic::batch64::force_target(target);
-  for (auto _ : state) {
-    pass_batch64(x);
-    benchmark::DoNotOptimize(x.roots.data());
-    benchmark::ClobberMemory();
-  }
-  qubic::batch64::force_target(0);
-  per_cubic(state, x);
+  on_target(state, make64(f), pass_batch64, qubic::batch64::force_target, target);
 }
 
 BENCHMARK_CAPTURE(BM_side_by_side64, uniform64, fam64::uniform)->Iterations(15);

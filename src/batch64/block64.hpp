@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "batch/block.hpp"
+#include "batch/stats.hpp"
 
 namespace qubic::batch64 {
 
@@ -65,14 +66,9 @@ struct block {
   alignas(64) double rest[block_cap];
 };
 
-// How the double path settled its cubics, per thread (the tests check that
-// the lanes are really used; equal bits would also hold if every cubic
-// went to the scalar engine).
-struct counters {
-  std::uint64_t cubics = 0;
-  std::uint64_t three = 0;
-  std::uint64_t one = 0;
-};
+// How the double path settled its cubics, per thread, counted as the float
+// path's (batch/stats.hpp) but apart from them.
+using counters = batch::counters;
 
 inline counters& stats() {
   static thread_local counters c;
