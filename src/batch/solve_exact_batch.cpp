@@ -14,20 +14,27 @@
 // 0x1.713744p-1 +- 0x1.3fc016p+0 i, then 1, 2, 3, all flags 1.
 #include <qubic/batch.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <memory>
+#include <stdexcept>
 
 #include <qubic/exact.hpp>
 
 #include "batch/block.hpp"
 #include "batch/dispatch.hpp"
-#include "batch/drive.hpp"
 #include "batch/stats.hpp"
 
 namespace qubic {
 namespace {
 
-using row_f = batch::out_row<float>;
+// The outputs of cubic i.
+struct out_row {
+  std::complex<float>* roots;
+  std::int32_t* flags;
+  bool* solved;
+};
 
 // The flags of a confirmed lane from its irregular bits (block.hpp).
 void flags_of(double irregular, std::int32_t (&f)[3]) {
@@ -39,13 +46,21 @@ void flags_of(double irregular, std::int32_t (&f)[3]) {
   f[2] = t[2];
 }
 
-void put_scalar(const row_f& o, const batch::block& blk, std::size_t i) {
+void put(const out_row& o, const std::complex<float> (&r)[3], const std::int32_t (&f)[3]) {
+  for (int k = 0; k < 3; ++k) {
+    o.roots[k] = r[k];
+    o.flags[k] = f[k];
+  }
+  if (o.solved != nullptr) *o.solved = f[0] == 1 && f[1] == 1 && f[2] == 1;
+}
+
+void put_scalar(const out_row& o, const batch::block& blk, std::size_t i) {
   const float a = static_cast<float>(blk.a[i]), b = static_cast<float>(blk.b[i]);
   const float c = static_cast<float>(blk.c[i]), d = static_cast<float>(blk.d[i]);
   const solution s = solve_exact(a, b, c, d);
   const std::int32_t f[3] = {s.flag[0], s.flag[1], s.flag[2]};
   const std::complex<float> r[3] = {s.root[0], s.root[1], s.root[2]};
-  batch::put(o, r, f);
+  put(o, r, f);
 }
 
 // Writes the cubics of queue q: a confirmed lane from its parts (three
@@ -66,7 +81,7 @@ std::size_t settle(const batch::queue& q, bool pair, const batch::block& blk, Ro
     const std::complex<float> one[3] = {{x0, 0.0f}, {x1, x2}, {x1, -x2}};
     std::int32_t f[3];
     flags_of(q.irregular[j], f);
-    batch::put(row(i), pair ? one : three, f);
+    put(row(i), pair ? one : three, f);
     ++confirmed;
   }
   return confirmed;
@@ -75,8 +90,25 @@ std::size_t settle(const batch::queue& q, bool pair, const batch::block& blk, Ro
 }  // namespace
 
 void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* flags, bool* solved) {
+  if (in.n == 0) return;
+  const std::unique_ptr<batch::block> owned(new batch::block);
+  batch::block& blk = *owned;
   batch::counters& st = batch::stats();
-  batch::drive(in.data, in.n, in.row, in.col, roots, flags, solved, &batch::run, [&](const batch::block& blk, auto row) {
+  for (std::size_t start = 0; start < in.n; start += batch::block_size) {
+    blk.n = std::min(batch::block_size, in.n - start);
+    for (std::size_t i = 0; i < blk.n; ++i) {
+      const float* p = in.data + static_cast<std::ptrdiff_t>(start + i) * in.row;
+      blk.a[i] = p[0];
+      blk.b[i] = p[in.col];
+      blk.c[i] = p[2 * in.col];
+      blk.d[i] = p[3 * in.col];
+    }
+    for (std::size_t i = blk.n; i < batch::block_cap; ++i) blk.a[i] = blk.b[i] = blk.c[i] = blk.d[i] = 0.0;
+    batch::run(blk);
+    auto row = [&](std::size_t i) {
+      const std::size_t at = start + i;
+      return out_row{roots + 3 * at, flags + 3 * at, solved != nullptr ? solved + at : nullptr};
+    };
     st.three += settle(blk.three, false, blk, row);
     st.one += settle(blk.one, true, blk, row);
     for (std::size_t j = 0; j < blk.nrest; ++j) {
@@ -84,14 +116,17 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
       put_scalar(row(i), blk, i);
     }
     st.cubics += blk.n;
-  });
+  }
 }
 
 void solve_exact_batch(std::span<const float> coeffs, std::span<std::complex<float>> roots,
                        std::span<std::int32_t> flags, std::span<bool> solved) {
-  const std::size_t n = batch::checked_count(
-      coeffs.size(), roots.size(), flags.size(), solved.size(),
-      "solve_exact_batch: coeffs must hold 4n floats, roots and flags 3n entries, solved n or none");
+  const std::size_t n = coeffs.size() / 4;
+  if (coeffs.size() % 4 != 0 || roots.size() != 3 * n || flags.size() != 3 * n ||
+      (!solved.empty() && solved.size() != n)) {
+    throw std::invalid_argument(
+        "solve_exact_batch: coeffs must hold 4n floats, roots and flags 3n entries, solved n or none");
+  }
   solve_exact_batch(cubic_view{coeffs.data(), n}, roots.data(), flags.data(), solved.empty() ? nullptr : solved.data());
 }
 

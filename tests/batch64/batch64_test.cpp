@@ -195,9 +195,8 @@ TEST(Batch64, WorkedExample) {
   EXPECT_TRUE(ok[0] && ok[1]);
 }
 
-// Strides (the outer loop is the float path's, batch/drive.hpp): padded
-// rows and reversed columns, lengths across the block of 256; the span
-// form's size check.
+// Strides: padded rows and reversed columns, lengths across the block of
+// 256; the span form's size check.
 TEST(Batch64, Layouts) {
   rng g(11);
   std::vector<cubic> c;
