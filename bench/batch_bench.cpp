@@ -26,9 +26,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <complex>
 #include <cstdint>
-#include <cmath>
 #include <ctime>
 #include <random>
 #include <string>

@@ -70,7 +70,7 @@ struct cubic_view_double {
 // solve_exact_double on cubic i, solved[i] (unless solved is null) its
 // solved().  Writes those entries only; the outputs must not overlap the
 // input.  Any double input is accepted.  Throws only std::bad_alloc, when
-// its working block (about 60 KB) cannot be allocated.
+// its working block (about 70 KB) cannot be allocated.
 void solve_exact_double_batch(cubic_view_double in, std::complex<double>* roots, std::int32_t* flags, bool* solved);
 
 // The same for a C-contiguous array of coefficient rows a3, a2, a1, a0;
