@@ -16,12 +16,21 @@
 //    load hits the three alike.  bench/batch_callgrind.sh counts the
 //    instructions of these passes.
 //  * BM_target: the batch path on each vector target this processor runs.
+//
+// The double path (qubic::solve_exact_double_batch) likewise, against the
+// scalar double engine and GSL in double (its roots as they come), on double
+// families (4096 seeded cubics each): uniform64 (four coefficients of
+// 10^-3 .. 10^3, random signs) and mix64 (python/bench.py's draw: 40% three
+// real roots, 40% a real root and a pair, 20% uniform64, roots of
+// 10^-2 .. 10^3 times a3 of 10^-2 .. 10^2): BM_side_by_side64, BM_target64.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <complex>
 #include <cstdint>
 #include <ctime>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -34,6 +43,7 @@
 #include <qubic/exact.hpp>
 
 #include "batch/dispatch.hpp"
+#include "batch64/block64.hpp"
 #include "cases.hpp"
 #include "timing.hpp"
 
@@ -94,7 +104,8 @@ data make(kind k) {
 }
 #endif
 
-void per_cubic(benchmark::State& state, const data& x) {
+template <class Data>
+void per_cubic(benchmark::State& state, const Data& x) {
   state.counters["per_cubic"] = benchmark::Counter(static_cast<double>(x.n()),
                                                    benchmark::Counter::kIsIterationInvariantRate |
                                                        benchmark::Counter::kInvert);
@@ -116,13 +127,16 @@ void BM_scalar(benchmark::State& state, kind k) { run(state, k, pass_scalar); }
 void BM_gsl(benchmark::State& state, kind k) { run(state, k, pass_gsl); }
 #endif
 
-void BM_side_by_side(benchmark::State& state, kind k) {
-  data x = make(k);
-  std::vector<double> batch, scalar, gsl;
-  // Eight passes per timing (32768 cubics, about a millisecond), so that
-  // a unit's warm-up after the others ran weighs little.
-  constexpr int passes = 8;
-  auto timed = [&](void (*pass)(data&), std::vector<double>& into) {
+// The batch pass, the scalar engine's and GSL's (null without GSL) over x in
+// turn, `passes` passes each per round; medians of the rounds' thread CPU
+// time per cubic and their ratios.  Several passes per timing (a
+// millisecond or so), so that a unit's warm-up after the others ran weighs
+// little.
+template <class Data>
+void side_by_side(benchmark::State& state, Data x, int passes, void (*batch)(Data&), void (*scalar)(Data&),
+                  void (*gsl)(Data&)) {
+  std::vector<double> tb, ts, tg;
+  auto timed = [&](void (*pass)(Data&), std::vector<double>& into) {
     const double t0 = cpu_ns();
     for (int p = 0; p < passes; ++p) {
       pass(x);
@@ -131,31 +145,43 @@ void BM_side_by_side(benchmark::State& state, kind k) {
     into.push_back((cpu_ns() - t0) / static_cast<double>(passes * x.n()));
   };
   for (auto _ : state) {
-    timed(pass_batch, batch);
-    timed(pass_scalar, scalar);
-#ifdef QUBIC_HAVE_GSL
-    timed(pass_gsl, gsl);
-#endif
+    timed(batch, tb);
+    timed(scalar, ts);
+    if (gsl != nullptr) timed(gsl, tg);
   }
-  state.counters["batch_ns"] = median(batch);
-  state.counters["scalar_ns"] = median(scalar);
-#ifdef QUBIC_HAVE_GSL
-  state.counters["gsl_ns"] = median(gsl);
-  state.counters["batch/gsl"] = median(batch) / median(gsl);
-  state.counters["scalar/gsl"] = median(scalar) / median(gsl);
-#endif
+  state.counters["batch_ns"] = median(tb);
+  state.counters["scalar_ns"] = median(ts);
+  state.counters["scalar/batch"] = median(ts) / median(tb);
+  if (gsl != nullptr) {
+    state.counters["gsl_ns"] = median(tg);
+    state.counters["batch/gsl"] = median(tb) / median(tg);
+    state.counters["scalar/gsl"] = median(ts) / median(tg);
+  }
 }
 
-void BM_target(benchmark::State& state, std::int64_t target, kind k) {
-  data x = make(k);
-  qubic::batch::force_target(target);
+// The batch pass over x on one vector target.
+template <class Data>
+void on_target(benchmark::State& state, Data x, void (*batch)(Data&), void (*force)(std::int64_t), std::int64_t target) {
+  force(target);
   for (auto _ : state) {
-    pass_batch(x);
+    batch(x);
     benchmark::DoNotOptimize(x.roots.data());
     benchmark::ClobberMemory();
   }
-  qubic::batch::force_target(0);
+  force(0);
   per_cubic(state, x);
+}
+
+#ifdef QUBIC_HAVE_GSL
+constexpr void (*gsl32)(data&) = pass_gsl;
+#else
+constexpr void (*gsl32)(data&) = nullptr;
+#endif
+
+void BM_side_by_side(benchmark::State& state, kind k) { side_by_side(state, make(k), 8, pass_batch, pass_scalar, gsl32); }
+
+void BM_target(benchmark::State& state, std::int64_t target, kind k) {
+  on_target(state, make(k), pass_batch, qubic::batch::force_target, target);
 }
 
 #define QUBIC_FAMILIES(BM, ...)                                          \
@@ -175,6 +201,97 @@ const bool registered = [] {
     const std::string name = std::string("BM_target/") + qubic::batch::target_name(t);
     benchmark::RegisterBenchmark((name + "/uniform").c_str(), BM_target, t, kind::random_coefficients);
     benchmark::RegisterBenchmark((name + "/sixty_decades").c_str(), BM_target, t, kind::sixty_decades);
+  }
+  return true;
+}();
+
+// ---------------------------------------------------------------------------
+// The double path.
+
+enum class fam64 { uniform, mix };
+
+struct data64 {
+  std::vector<double> c;  // rows a3, a2, a1, a0
+  std::vector<std::complex<double>> roots;
+  std::vector<std::int32_t> flags;
+  std::vector<char> solved;  // bool
+  std::size_t n() const { return c.size() / 4; }
+};
+
+data64 make64(fam64 f) {
+  std::mt19937_64 g(6400 + static_cast<int>(f));
+  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(g); };
+  auto sgn = [&] { return uni(0, 1) < 0.5 ? -1.0 : 1.0; };
+  data64 x;
+  for (int i = 0; i < 4096; ++i) {
+    const double kd = f == fam64::uniform ? 1.0 : uni(0, 1);
+    const double a = sgn() * std::pow(10.0, uni(-2, 2)), s = std::pow(10.0, uni(-2, 3));
+    const double r1 = s * uni(-1, 1), r2 = s * uni(-1, 1), r3 = s * uni(-1, 1), v = s * uni(0.01, 1);
+    if (kd < 0.4) {
+      x.c.insert(x.c.end(), {a, -a * (r1 + r2 + r3), a * (r1 * r2 + r2 * r3 + r1 * r3), -a * (r1 * r2 * r3)});
+    } else if (kd < 0.8) {
+      const double q = r2 * r2 + v * v;
+      x.c.insert(x.c.end(), {a, -a * (r1 + 2 * r2), a * (2 * r2 * r1 + q), -a * (r1 * q)});
+    } else {
+      for (int k = 0; k < 4; ++k) x.c.push_back(sgn() * std::pow(10.0, uni(-3, 3)));
+    }
+  }
+  x.roots.resize(3 * x.n());
+  x.flags.resize(3 * x.n());
+  x.solved.resize(x.n());
+  return x;
+}
+
+[[gnu::noinline]] void pass_batch64(data64& x) {
+  qubic::solve_exact_double_batch({x.c.data(), x.n()}, x.roots.data(), x.flags.data(),
+                                  reinterpret_cast<bool*>(x.solved.data()));
+}
+
+[[gnu::noinline]] void pass_scalar64(data64& x) {
+  for (std::size_t i = 0; i < x.n(); ++i) {
+    const double* a = &x.c[4 * i];
+    const qubic::solution_double s = qubic::solve_exact_double(a[0], a[1], a[2], a[3]);
+    for (int k = 0; k < 3; ++k) {
+      x.roots[3 * i + k] = s.root[k];
+      x.flags[3 * i + k] = s.flag[k];
+    }
+    x.solved[i] = s.solved();
+  }
+}
+
+#ifdef QUBIC_HAVE_GSL
+[[gnu::noinline]] void pass_gsl64(data64& x) {
+  for (std::size_t i = 0; i < x.n(); ++i) {
+    const double* c = &x.c[4 * i];
+    gsl_complex z[3];
+    gsl_poly_complex_solve_cubic(c[1] / c[0], c[2] / c[0], c[3] / c[0], &z[0], &z[1], &z[2]);
+    for (int k = 0; k < 3; ++k) x.roots[3 * i + k] = {GSL_REAL(z[k]), GSL_IMAG(z[k])};
+  }
+}
+#endif
+
+#ifdef QUBIC_HAVE_GSL
+constexpr void (*gsl64)(data64&) = pass_gsl64;
+#else
+constexpr void (*gsl64)(data64&) = nullptr;
+#endif
+
+void BM_side_by_side64(benchmark::State& state, fam64 f) {
+  side_by_side(state, make64(f), 4, pass_batch64, pass_scalar64, gsl64);
+}
+
+void BM_target64(benchmark::State& state, std::int64_t target, fam64 f) {
+  on_target(state, make64(f), pass_batch64, qubic::batch64::force_target, target);
+}
+
+BENCHMARK_CAPTURE(BM_side_by_side64, uniform64, fam64::uniform)->Iterations(15);
+BENCHMARK_CAPTURE(BM_side_by_side64, mix64, fam64::mix)->Iterations(15);
+
+const bool registered64 = [] {
+  for (const std::int64_t t : qubic::batch64::targets()) {
+    const std::string name = std::string("BM_target64/") + qubic::batch::target_name(t);
+    benchmark::RegisterBenchmark((name + "/uniform64").c_str(), BM_target64, t, fam64::uniform);
+    benchmark::RegisterBenchmark((name + "/mix64").c_str(), BM_target64, t, fam64::mix);
   }
   return true;
 }();

@@ -28,6 +28,13 @@ inline float load_le(const std::uint8_t* p) {
   return std::bit_cast<float>(p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24);
 }
 
+// The 64-bit pattern in p[0..7], little-endian.
+inline std::uint64_t load_le64(const std::uint8_t* p) {
+  std::uint64_t u = 0;
+  for (int b = 7; b >= 0; --b) u = u << 8 | p[b];
+  return u;
+}
+
 // Four binary32 patterns a3, a2, a1, a0 (highest power first, as in a
 // coefficient record) from the first 16 bytes; a shorter input is padded
 // with zero bytes.
@@ -46,11 +53,7 @@ inline qubic::coeffs_double load_coeffs_double(const std::uint8_t* data, std::si
   std::uint8_t raw[32] = {};
   std::memcpy(raw, data, std::min(size, sizeof raw));
   qubic::coeffs_double a;
-  for (int k = 0; k < 4; ++k) {
-    std::uint64_t u = 0;
-    for (int b = 7; b >= 0; --b) u = u << 8 | raw[8 * k + b];
-    a(3 - k) = std::bit_cast<double>(u);
-  }
+  for (int k = 0; k < 4; ++k) a(3 - k) = std::bit_cast<double>(load_le64(raw + 8 * k));
   return a;
 }
 

@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
 seconds=${FUZZ_SECONDS:-40}
-targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact exact64 batch"}
+targets=${FUZZ_TARGETS:-"e16_read qubic roundtrip exact exact64 batch batch64"}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUBIC_BUILD_FUZZ=ON -DQUBIC_BUILD_TESTS=OFF -DQUBIC_BUILD_BENCH=OFF -DQUBIC_BUILD_PYTHON=OFF >/dev/null
@@ -28,6 +28,7 @@ for t in $targets; do
     exact64) max_len=32 ;;
     roundtrip) max_len=64 ;;
     batch) max_len=4200 ;;  # a layout byte and up to 1049 patterns: past a block of 256 cubics
+    batch64) max_len=8300 ;;  # a layout byte and up to 1037 patterns: past a block of 256 cubics
     *) max_len=4096 ;;
   esac
   mkdir -p "$work/$t/corpus" "$work/$t/artifacts"

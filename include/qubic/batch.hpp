@@ -11,6 +11,9 @@
 //   // r[0..2]: -1.4422495, 0.72112477 + 1.2490247i, 0.72112477 - 1.2490247i
 //   // r[3..5]: 1, 2, 3; every flag 1; ok[0] = ok[1] = true
 //
+// solve_exact_double_batch does the same for double coefficients, bit for
+// bit qubic::solve_exact_double.
+//
 // Every answer is bit for bit that of qubic::solve_exact (qubic/exact.hpp)
 // on the same coefficients: the same roots in the same order, the same
 // flags, the quiet NaN pair of solve_exact in a root it does not write.
@@ -52,6 +55,29 @@ void solve_exact_batch(cubic_view in, std::complex<float>* roots, std::int32_t* 
 // together, before writing anything.
 void solve_exact_batch(std::span<const float> coeffs, std::span<std::complex<float>> roots,
                        std::span<std::int32_t> flags, std::span<bool> solved = {});
+
+// The same for double coefficients: n cubics, coefficient j of cubic i at
+// data[i * row + j * col], strides counted in doubles.
+struct cubic_view_double {
+  const double* data;
+  std::size_t n;
+  std::ptrdiff_t row = 4;
+  std::ptrdiff_t col = 1;
+};
+
+// Solves the n cubics of `in` with the answers of solve_exact_double:
+// roots[3i + k] and flags[3i + k] are root[k] and flag[k] of
+// solve_exact_double on cubic i, solved[i] (unless solved is null) its
+// solved().  Writes those entries only; the outputs must not overlap the
+// input.  Any double input is accepted.  Throws only std::bad_alloc, when
+// its working block (about 70 KB) cannot be allocated.
+void solve_exact_double_batch(cubic_view_double in, std::complex<double>* roots, std::int32_t* flags, bool* solved);
+
+// The same for a C-contiguous array of coefficient rows a3, a2, a1, a0;
+// throws std::invalid_argument when the sizes do not fit together (as the
+// float entry), before writing anything.
+void solve_exact_double_batch(std::span<const double> coeffs, std::span<std::complex<double>> roots,
+                              std::span<std::int32_t> flags, std::span<bool> solved = {});
 
 }  // namespace qubic
 

@@ -7,6 +7,7 @@
 //   exact   qubic::solve_exact per cubic, the scalar exact engine
 //   batch   one call of qubic::solve_exact_batch on the whole array
 //   double  qubic::solve_exact_double per cubic, FILE then holding doubles
+//   double_batch  one call of qubic::solve_exact_double_batch, FILE holding doubles
 //
 // Prints the best time per cubic over the repeats, one pass each, in CPU
 // time of the thread (on a loaded machine, wall time counts the waits).
@@ -78,7 +79,11 @@ int run(const char* path, int repeats, const char* engine) {
   for (int r = 0; r < repeats; ++r) {
     const double t0 = cpu_seconds();
     if constexpr (std::is_same_v<Real, double>) {
-      per_cubic(&qubic::solve_exact_double, c.data(), n, roots.data(), flags.data(), solved.get());
+      if (std::strcmp(engine, "double_batch") == 0) {
+        qubic::solve_exact_double_batch(qubic::cubic_view_double{c.data(), n}, roots.data(), flags.data(), solved.get());
+      } else {
+        per_cubic(&qubic::solve_exact_double, c.data(), n, roots.data(), flags.data(), solved.get());
+      }
     } else if (engine[0] == 'b') {
       qubic::solve_exact_batch(qubic::cubic_view{c.data(), n}, roots.data(), flags.data(), solved.get());
     } else if (engine[0] == 'e') {
@@ -99,9 +104,10 @@ int run(const char* path, int repeats, const char* engine) {
 int main(int argc, char** argv) {
   const char* engine = argc == 4 ? argv[3] : "solve";
   const bool known = !std::strcmp(engine, "solve") || !std::strcmp(engine, "exact") ||
-                     !std::strcmp(engine, "batch") || !std::strcmp(engine, "double");
+                     !std::strcmp(engine, "batch") || !std::strcmp(engine, "double") ||
+                     !std::strcmp(engine, "double_batch");
   if (argc < 2 || argc > 4 || !known) {
-    std::fputs("usage: qubic_solve_loop FILE [REPEATS [solve|exact|batch|double]]\n", stderr);
+    std::fputs("usage: qubic_solve_loop FILE [REPEATS [solve|exact|batch|double|double_batch]]\n", stderr);
     return 2;
   }
   const int repeats = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;

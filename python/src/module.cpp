@@ -76,11 +76,11 @@ void solve_exact_slice(rows<float> in, std::size_t b, std::size_t e, outputs<flo
   qubic::solve_exact_batch(slice, out.roots + 3 * b, out.flags + 3 * b, out.solved + b);
 }
 
-// Cubics [b, e) of float64 `in` into `out` by the exact engine's double
-// entry, one call per cubic.  A slice, like solve_exact_slice, so that a
-// vectorized batch entry for doubles can take its place unchanged.
+// Cubics [b, e) of float64 `in` into `out` by the double engine's batch
+// entry, which reads the strides itself and gives solve_exact_double's bits.
 void solve_exact_double_slice(rows<double> in, std::size_t b, std::size_t e, outputs<double> out) {
-  solve_each<double, &qubic::solve_exact_double>(in, b, e, out);
+  const qubic::cubic_view_double slice{in.data + static_cast<std::ptrdiff_t>(b) * in.row, e - b, in.row, in.col};
+  qubic::solve_exact_double_batch(slice, out.roots + 3 * b, out.flags + 3 * b, out.solved + b);
 }
 
 template <class Real>

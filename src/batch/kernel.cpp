@@ -17,12 +17,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <vector>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#endif
 
 #include "batch/block.hpp"
 #include "batch/dispatch.hpp"
@@ -243,17 +238,16 @@ void run_target(block& blk) { solve_block(blk); }
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
+#include "batch/choose.hpp"
+
 namespace qubic::batch {
 namespace {
 
-struct variant {
-  std::int64_t target;
-  void (*run)(block&);
-};
+using kernel = void (*)(block&);
 
 // The compiled targets, widest first; the static target (the compiler's
 // baseline) is always there and always runs.
-constexpr variant variants[] = {
+constexpr variant<kernel> variants[] = {
 #if (HWY_TARGETS & HWY_AVX3) && HWY_STATIC_TARGET != HWY_AVX3
     {HWY_AVX3, &N_AVX3::run_target},
 #endif
@@ -266,59 +260,24 @@ constexpr variant variants[] = {
     {HWY_STATIC_TARGET, &HWY_STATIC_DISPATCH(run_target)},
 };
 
-// Whether this processor (and its operating system, for the wider
-// registers) runs the instructions of Highway's target t: the features of
-// its HWY_TARGET_STR.
-bool runs(std::int64_t t) {
-  if (t == HWY_STATIC_TARGET) return true;
-#if defined(__x86_64__) || defined(__i386__)
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  const bool f16c = __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (ecx & bit_F16C) != 0;
-  const bool sse4 = __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1") &&
-                    __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes");
-  const bool avx2 = sse4 && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
-                    __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") && f16c;
-  const bool avx3 = avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                    __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
-  if (t == HWY_SSE4) return sse4;
-  if (t == HWY_AVX2) return avx2;
-  if (t == HWY_AVX3) return avx3;
-#endif
-  return false;
-}
-
-// The variant in use: the widest that runs, or the one forced.
-const variant* pick(std::int64_t forced) {
-  for (const variant& v : variants) {
-    if ((forced == 0 || v.target == forced) && runs(v.target)) return &v;
-  }
-  return &variants[std::size(variants) - 1];
-}
-
-std::atomic<const variant*> chosen{nullptr};
+std::atomic<const variant<kernel>*> chosen{nullptr};
 
 }  // namespace
 
 void run(block& blk) {
-  const variant* v = chosen.load(std::memory_order_relaxed);
+  const variant<kernel>* v = chosen.load(std::memory_order_relaxed);
   if (v == nullptr) {
-    v = pick(0);
+    v = pick(variants, 0);
     chosen.store(v, std::memory_order_relaxed);
   }
   v->run(blk);
 }
 
-std::vector<std::int64_t> targets() {
-  std::vector<std::int64_t> out;
-  for (const variant& v : variants) {
-    if (runs(v.target)) out.push_back(v.target);
-  }
-  return out;
-}
+std::vector<std::int64_t> targets() { return runnable(variants); }
 
 const char* target_name(std::int64_t target) { return hwy::TargetName(target); }
 
-void force_target(std::int64_t target) { chosen.store(pick(target), std::memory_order_relaxed); }
+void force_target(std::int64_t target) { chosen.store(pick(variants, target), std::memory_order_relaxed); }
 
 }  // namespace qubic::batch
 #endif
