@@ -69,8 +69,9 @@ int cubic64::pick(int s, Exact&& exact) {
 // constant included) times a power of two; terms scaled to the largest
 // exponent (exact, or below 2^-1000 when they underflow) and summed in
 // double: error at most (gamma_4 + gamma_4 (1 + gamma_4)) S < 2^-49.9 S.
-// Level 1: the same terms in wdd arithmetic, whose bound is carried.
-// Level 2: GMP.
+// Level 1: 3 disc = 4AC - B^2 in integers when the forms are exact
+// (disc3_exact: the sign and 126 bits of the value), else in wdd arithmetic,
+// whose bound is carried.  Level 2: GMP.
 int cubic64::disc() {
   const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
   const double t[5] = {((18.0 * A.m) * B.m) * (C.m * D.m), ((-4.0 * B.m) * B.m) * (B.m * D.m),
@@ -95,6 +96,7 @@ int cubic64::disc() {
   if (v > bound) return 1;
   if (v < -bound) return -1;
   ++stats().disc1;
+  if (exact_disc()) return disc_sign_;
   const wdd s3 = disc3_wdd();
   disc_ = s3;
   disc_level_ = 1;
@@ -108,6 +110,18 @@ int cubic64::disc() {
     disc_level_ = 2;
   }
   return sg;
+}
+
+// The integer level (dot2.hpp): when it applies, its sign is exact (a zero
+// is a multiple root) and its value serves the resolvent like GMP's.
+bool cubic64::exact_disc() {
+  const disc_exact x = disc3_exact(a, b, c, d);
+  if (!x.ok) return false;
+  ++stats().disc_int;
+  disc_ = x.value;
+  disc_level_ = 2;
+  disc_sign_ = x.sign;
+  return true;
 }
 
 // The discriminant from the three exact forms of degree two A = b^2 - 3ac,
@@ -189,8 +203,10 @@ void cubic64::build_g() {
 poly64& cubic64::G() {
   if (disc_level_ == 0) {  // the first filter's value is too coarse for the resolvent
     ++stats().disc1;
-    disc_ = disc3_wdd();
-    disc_level_ = 1;
+    if (!exact_disc()) {
+      disc_ = disc3_wdd();
+      disc_level_ = 1;
+    }
   }
   if (!have_g_ || g_level_ != disc_level_) {
     have_g_ = true;

@@ -54,6 +54,7 @@ class cubic64 {
   int pick(int s, Exact&& exact);
   void build_g();
   wdd disc3_wdd();
+  bool exact_disc();
 
   poly64 p_;
   std::optional<poly64> q_, g_, dp_, ddp_;  // built on first use (not even zeroed before)
@@ -61,7 +62,8 @@ class cubic64 {
   wdd A_{};  // b^2 - 3ac = -P, exact but for its rounding to 106 bits
   bool have_A_ = false;
   wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
-  int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 GMP
+  int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 exact (integers or GMP)
+  int disc_sign_ = 0;   // the integer level's sign
   int g_level_ = -1;    // disc_level_ when g_ was built
   big_cubic64* big_ = nullptr;  // the thread's GMP workspace while this object holds it
 };
