@@ -135,6 +135,46 @@ void multiple_roots(cubic64& s, solution_double& out) {
 // ascending, when all three are confirmed in distinct cells; else the
 // search starts from them where they are better (a cluster's roots may
 // share a cell).
+// The shifted cubic's guesses at S, each refined (sorted into t): 1 when
+// all three are confirmed in distinct cells, 0 when not, -1 (t untouched)
+// when the shifted cubic gives no guesses.
+template <class Around>
+int shifted_at(cubic64& s, Around&& around_p, double S, refined* t) {
+  const mant_exp me = split_exp(S);
+  guesses64 h;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return -1;
+  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
+  sort3(t, by_x);
+  return t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x ? 1 : 0;
+}
+
+// Three real roots whose discriminant the first filter could not tell from
+// zero: two or three of them nearly coincide, near a critical point of p.
+// The shifted cubic at the critical point where |p| is smaller relative to
+// its terms gives the guesses directly, without the closed form (whose
+// guesses near a multiple root serve only as that centre anyway).  True,
+// with r the three roots ascending, when all three are confirmed.
+template <class Around>
+bool near_critical(cubic64& s, Around&& around_p, refined* r) {
+  const double a = s.a, b = s.b, c = s.c, d = s.d;
+  const double A = b * b - 3.0 * (a * c);  // p' = 3a x^2 + 2b x + c, its roots (-b -+ sqrt(A)) / (3a)
+  double S = -b / (3.0 * a);
+  if (A > 0.0) {
+    const double q = -(b + std::copysign(std::sqrt(A), b));
+    const double x1 = q / (3.0 * a), x2 = c / q;
+    auto rel = [&](double x) {
+      const double ax = std::fabs(x);
+      return std::fabs(((a * x + b) * x + c) * x + d) / (((std::fabs(a) * ax + std::fabs(b)) * ax + std::fabs(c)) * ax + std::fabs(d));
+    };
+    S = rel(x1) <= rel(x2) ? x1 : x2;
+  }
+  if (!normal(S)) return false;
+  refined t[3];
+  if (shifted_at(s, around_p, S, t) != 1) return false;
+  for (int k = 0; k < 3; ++k) r[k] = t[k];
+  return true;
+}
+
 template <class Around>
 bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first) {
   // The centre from the closed form's guesses when two of them are close
@@ -151,13 +191,10 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
     found = normal(S) && c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1]));
   }
   if (!found) return false;
-  const mant_exp me = split_exp(S);
-  guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return false;
   refined t[3];
-  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
-  sort3(t, by_x);
-  if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
+  const int got = shifted_at(s, around_p, S, t);
+  if (got < 0) return false;
+  if (got > 0) {
     for (int k = 0; k < 3; ++k) r[k] = t[k];
     return true;
   }
@@ -285,10 +322,15 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   const int sa = a > 0.0 ? 1 : -1;
   const int sd = s.disc();
   if (sd == 0) return multiple_roots(s, out);
+  auto around_p = [&s](double x) { return s.P().around(x); };
+  refined r[3];
+  if (sd > 0 && s.disc_small() && near_critical(s, around_p, r)) {
+    for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+    return;
+  }
   // A cluster's closed-form guesses serve only as the centre of its shifted
   // cubic (from_cluster): they are not polished.
   const guesses64 g = approx_cubic64(a, b, c, d, sd > 0, true);
-  auto around_p = [&s](double x) { return s.P().around(x); };
   if (sd > 0) {
     // Three cells, ascending and distinct, each with a strict sign change of
     // p, hold an odd number of roots each; three roots in all: one each.
@@ -297,7 +339,6 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     const int j = g.x[1] - g.x[0] <= g.x[2] - g.x[1] ? 0 : 1;  // the closest two, ascending
     const bool close = g.x[j + 1] - g.x[j] <= 0x1p-4 * std::fmax(std::fabs(g.x[j]), std::fabs(g.x[j + 1]));
     const int iters = close ? 0 : 8;
-    refined r[3];
     for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], iters);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
       for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
