@@ -73,6 +73,11 @@ int cubic64::pick(int s, Exact&& exact) {
 // (disc3_exact: the sign and 126 bits of the value), else in wdd arithmetic,
 // whose bound is carried.  Level 2: GMP.
 int cubic64::disc() {
+  const int s = disc_filter();
+  return s != 0 ? s : disc_exact_levels();
+}
+
+int cubic64::disc_filter() {
   const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
   const double t[5] = {((18.0 * A.m) * B.m) * (C.m * D.m), ((-4.0 * B.m) * B.m) * (B.m * D.m),
                        (B.m * C.m) * (B.m * C.m), ((-4.0 * A.m) * C.m) * (C.m * C.m),
@@ -95,6 +100,10 @@ int cubic64::disc() {
   const double bound = (0x1p-49 * S + floor_eta) * widen;
   if (v > bound) return 1;
   if (v < -bound) return -1;
+  return 0;
+}
+
+int cubic64::disc_exact_levels() {
   ++stats().disc1;
   if (exact_disc()) return disc_sign_;
   const wdd s3 = disc3_wdd();

@@ -34,9 +34,10 @@ class cubic64 {
 
   // The exact sign of disc = 18abcd - 4b^3 d + b^2 c^2 - 4ac^3 - 27a^2 d^2.
   int disc();
-  // True when the first filter could not decide disc(): |disc| is below
-  // 2^-49 of the sum of its terms' sizes, the mark of near-multiple roots.
-  bool disc_small() const { return disc_level_ > 0; }
+  // disc() in two steps: the first filter alone (+-1, or 0 when it cannot
+  // decide), then the exact levels (called only after it abstained).
+  int disc_filter();
+  int disc_exact_levels();
 
   int p(const point& m);
   int dp(const point& m);

@@ -139,21 +139,24 @@ void multiple_roots(cubic64& s, solution_double& out) {
 // all three are confirmed in distinct cells, 0 when not, -1 (t untouched)
 // when the shifted cubic gives no guesses.
 template <class Around>
-int shifted_at(cubic64& s, Around&& around_p, double S, refined* t) {
+int shifted_at(cubic64& s, Around&& around_p, double S, refined* t, bool check_kind = false) {
   const mant_exp me = split_exp(S);
   guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return -1;
+  int kind = 0;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h, check_kind ? &kind : nullptr)) return -1;
   for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
   sort3(t, by_x);
   return t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x ? 1 : 0;
 }
 
-// Three real roots whose discriminant the first filter could not tell from
-// zero: two or three of them nearly coincide, near a critical point of p.
-// The shifted cubic at the critical point where |p| is smaller relative to
-// its terms gives the guesses directly, without the closed form (whose
-// guesses near a multiple root serve only as that centre anyway).  True,
-// with r the three roots ascending, when all three are confirmed.
+// A discriminant the first filter could not tell from zero: two or three
+// roots nearly coincide, near a critical point of p.  The shifted cubic at
+// the critical point where |p| is smaller relative to its terms gives the
+// guesses directly, without the closed form (whose guesses near a multiple
+// root serve only as that centre anyway), unless its discriminant in
+// double says a pair.  True, with r the three roots ascending, when all
+// three are confirmed in distinct cells, which proves them three distinct
+// real roots whatever the discriminant's exact sign.
 template <class Around>
 bool near_critical(cubic64& s, Around&& around_p, refined* r) {
   const double a = s.a, b = s.b, c = s.c, d = s.d;
@@ -170,7 +173,7 @@ bool near_critical(cubic64& s, Around&& around_p, refined* r) {
   }
   if (!normal(S)) return false;
   refined t[3];
-  if (shifted_at(s, around_p, S, t) != 1) return false;
+  if (shifted_at(s, around_p, S, t, true) != 1) return false;
   for (int k = 0; k < 3; ++k) r[k] = t[k];
   return true;
 }
@@ -320,13 +323,21 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   ++stats().cubics;
   cubic64 s(a, b, c, d);
   const int sa = a > 0.0 ? 1 : -1;
-  const int sd = s.disc();
-  if (sd == 0) return multiple_roots(s, out);
+  // Three ascending distinct cells, each with a strict sign change of p,
+  // prove three distinct real roots (disc > 0): when the first filter
+  // leaves the discriminant open, the roots near a critical point are tried
+  // first (unless the shifted cubic's discriminant in double says a pair),
+  // and the exact levels only when they are not all confirmed.
   auto around_p = [&s](double x) { return s.P().around(x); };
   refined r[3];
-  if (sd > 0 && s.disc_small() && near_critical(s, around_p, r)) {
-    for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
-    return;
+  int sd = s.disc_filter();
+  if (sd == 0) {
+    if (near_critical(s, around_p, r)) {
+      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      return;
+    }
+    sd = s.disc_exact_levels();
+    if (sd == 0) return multiple_roots(s, out);
   }
   // A cluster's closed-form guesses serve only as the centre of its shifted
   // cubic (from_cluster): they are not polished.
