@@ -98,6 +98,7 @@ int cubic64::disc_filter() {
     S = S + std::fabs(t[i]) * f;
   }
   const double bound = (0x1p-49 * S + floor_eta) * widen;
+  near_multiple_ = std::fabs(v) <= 0x1p-12 * S;
   if (v > bound) return 1;
   if (v < -bound) return -1;
   return 0;

@@ -38,6 +38,9 @@ class cubic64 {
   // decide), then the exact levels (called only after it abstained).
   int disc_filter();
   int disc_exact_levels();
+  // After disc_filter: |disc| below 2^-20 of the sum of its terms' sizes
+  // (about), the mark of two or three roots close together.  A guess only.
+  bool near_multiple() const { return near_multiple_; }
 
   int p(const point& m);
   int dp(const point& m);
@@ -68,6 +71,7 @@ class cubic64 {
   wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
   int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 exact (integers or GMP)
   int disc_sign_ = 0;   // the integer level's sign
+  bool near_multiple_ = false;
   int g_level_ = -1;    // disc_level_ when g_ was built
   big_cubic64* big_ = nullptr;  // the thread's GMP workspace while this object holds it
 };

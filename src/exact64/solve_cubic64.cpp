@@ -331,11 +331,11 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   auto around_p = [&s](double x) { return s.P().around(x); };
   refined r[3];
   int sd = s.disc_filter();
+  if (sd >= 0 && s.near_multiple() && near_critical(s, around_p, r)) {
+    for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+    return;
+  }
   if (sd == 0) {
-    if (near_critical(s, around_p, r)) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
-      return;
-    }
     sd = s.disc_exact_levels();
     if (sd == 0) return multiple_roots(s, out);
   }
