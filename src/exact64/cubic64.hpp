@@ -38,7 +38,7 @@ class cubic64 {
   // decide), then the exact levels (called only after it abstained).
   int disc_filter();
   int disc_exact_levels();
-  // After disc_filter: |disc| below 2^-20 of the sum of its terms' sizes
+  // After disc_filter: |disc| below 2^-12 of the sum of its terms' sizes
   // (about), the mark of two or three roots close together.  A guess only.
   bool near_multiple() const { return near_multiple_; }
 
