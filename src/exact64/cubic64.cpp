@@ -1,11 +1,14 @@
 // cubic64: the levels of the exact oracles of a double cubic (cubic64.hpp).
 //
 // Worked example (Exact64Blocks.WorkedExamples, "(x - 1)(x - 2)(x - 3)"): the five terms of
-// the discriminant are -3564, -3456, 4356, -5324, -972 on the wide filter's
-// scale; their sum 4 exceeds the bound 2^-49 * 17672, so disc() = +1 there.
+// the discriminant are 7128, -5184, 4356, -5324, -972 (coefficients in the
+// first filter's direct range); their sum 4 exceeds the bound 2^-49 * 22964,
+// so disc() = +1 there.
 #include "exact64/cubic64.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "exact64/dot2.hpp"
 #include "exact64/wide.hpp"
@@ -77,7 +80,37 @@ int cubic64::disc() {
   return s != 0 ? s : disc_exact_levels();
 }
 
+namespace {
+
+// |x| in [2^-120, 2^121) or x = 0.
+bool moderate(double x) {
+  const unsigned e = static_cast<unsigned>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF);
+  return e - (1023u - 120u) <= 240u || x == 0.0;
+}
+
+}  // namespace
+
 int cubic64::disc_filter() {
+  if (moderate(a) && moderate(b) && moderate(c) && moderate(d)) [[likely]] {
+    // The same terms and sums on the coefficients themselves: every nonzero
+    // product of up to four of them lies in [2^-480, 2^489) (times at most
+    // 27), so no operation overflows or underflows, each rounds as its
+    // mantissas' counterpart below does (rounding commutes with powers of
+    // two in the normal range), and v, S are the values below times 2^X:
+    // the same error, with no floor needed.
+    const double t[5] = {((18.0 * a) * b) * (c * d), ((-4.0 * b) * b) * (b * d), (b * c) * (b * c),
+                         ((-4.0 * a) * c) * (c * c), ((-27.0 * a) * d) * (a * d)};
+    double v = 0.0, S = 0.0;
+    for (int i = 0; i < 5; ++i) {
+      v = v + t[i];
+      S = S + std::fabs(t[i]);
+    }
+    const double bound = 0x1p-49 * S * widen;
+    near_multiple_ = std::fabs(v) <= 0x1p-12 * S;
+    if (v > bound) return 1;
+    if (v < -bound) return -1;
+    return 0;
+  }
   const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
   const double t[5] = {((18.0 * A.m) * B.m) * (C.m * D.m), ((-4.0 * B.m) * B.m) * (B.m * D.m),
                        (B.m * C.m) * (B.m * C.m), ((-4.0 * A.m) * C.m) * (C.m * C.m),

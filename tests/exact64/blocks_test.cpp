@@ -150,6 +150,26 @@ TEST(Exact64Blocks, IntegerDiscriminant) {
   EXPECT_GT(decided, 0);
 }
 
+// disc() against the exact sign on clusters scaled to the ends of the
+// first filter's direct range (|coefficients| in [2^-120, 2^121)) and
+// beyond, where its terms would overflow or fall among the subnormals.
+TEST(Exact64Blocks, DiscriminantSignAcrossScales) {
+  std::mt19937_64 g(10);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  std::uniform_int_distribution<int> gap(20, 40);
+  const int scales[] = {-280, -268, -121, -120, 0, 120, 121, 250};
+  for (int i = 0; i < 400; ++i) {
+    const double r1 = m(g), r2 = r1 * (1 + std::ldexp(m(g), -gap(g))), r3 = i % 2 ? -m(g) : r1 * (1 - std::ldexp(m(g), -gap(g)));
+    for (const int k : scales) {
+      const double a = std::ldexp(1.0, k), b = -a * (r1 + r2 + r3), c = a * (r1 * r2 + r2 * r3 + r1 * r3), d = -a * (r1 * r2 * r3);
+      const mpq_class A = q_of(a), B = q_of(b), C = q_of(c), D = q_of(d);
+      const mpq_class disc = 18 * A * B * C * D - 4 * B * B * B * D + B * B * C * C - 4 * A * C * C * C - 27 * A * A * D * D;
+      cubic64 s(a, b, c, d);
+      ASSERT_EQ(s.disc(), sign(disc)) << "2^" << k << ": " << a << " " << b << " " << c << " " << d;
+    }
+  }
+}
+
 TEST(Exact64Blocks, MidpointsAtTheEdges) {
   const struct { const char* why; std::int64_t j; mpq_class value; } rows[] = {
       {"mid(0): half the smallest subnormal", 0, pow2q(-1075)},
