@@ -224,11 +224,9 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
     const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
     poly64& P = s.P();
     const fpoly& f = P.frame(e);
-    // All four tested with & (no branch per test: they are nearly always
-    // true, and the short-circuit chain cost more than the tests).
-    bool exact = true;
-    for (int k = 0; k <= 3; ++k) exact &= ((P.c[k].h != 0.0) == (f.h[k] != 0.0)) & (f.l[k] == 0.0);
-    if (!exact) break;
+    // p's coefficients are doubles (tails zero), so the frame is exactly
+    // the scaled polynomial when no nonzero head was dropped.
+    if (!f.kept) break;
     const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
     double U = u0 * sc;
     const double V = v0 * sc;
