@@ -161,6 +161,10 @@ bool cubic64::exact_disc() {
   const disc_exact x = disc3_exact(a, b, c, d);
   if (!x.ok) return false;
   ++stats().disc_int;
+  if (!have_A_) {  // the resolvent's P = -A, already exact here
+    have_A_ = true;
+    A_ = wdd_of_int(x.A.v, x.A.f);
+  }
   disc_ = x.value;
   disc_level_ = 2;
   disc_sign_ = x.sign;

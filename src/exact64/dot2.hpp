@@ -63,6 +63,7 @@ struct disc_exact {
   int sign;
   wdd value;  // 3 disc
   bool ok;
+  int_form A;  // b^2 - 3ac, exact when ok
 };
 
 namespace wide_int {
@@ -113,12 +114,12 @@ inline disc_exact disc3_exact(double a, double b, double c, double d) {
   using wide_int::u64;
   const int_mant ma = split_int(a), mb = split_int(b), mc = split_int(c), md = split_int(d);
   const int_form A = form2(mb, mb, 1, ma, mc, -3), B = form2(mb, mc, 1, ma, md, -9), C = form2(mc, mc, 1, mb, md, -3);
-  if (!(A.exact && B.exact && C.exact)) [[unlikely]] return {0, {}, false};
+  if (!(A.exact && B.exact && C.exact)) [[unlikely]] return {0, {}, false, {}};
   // 4|AC| 2^ep against B^2 2^eb, both brought to the smaller exponent; a
   // zero term takes the other's exponent (its own is meaningless).
   const int ep = A.v == 0 || C.v == 0 ? 2 * B.f : A.f + C.f + 2, eb = B.v == 0 ? ep : 2 * B.f;
   const int lo = ep < eb ? ep : eb;
-  if (ep - lo >= 64 || eb - lo >= 64) [[unlikely]] return {0, {}, false};  // only when a form is a lone product
+  if (ep - lo >= 64 || eb - lo >= 64) [[unlikely]] return {0, {}, false, {}};  // only when a form is a lone product
   u64 x[5], y[5], r[5];
   wide_int::mul(static_cast<u128>(A.v < 0 ? -A.v : A.v), static_cast<u128>(C.v < 0 ? -C.v : C.v), x);
   wide_int::mul(static_cast<u128>(B.v < 0 ? -B.v : B.v), static_cast<u128>(B.v < 0 ? -B.v : B.v), y);
@@ -134,7 +135,7 @@ inline disc_exact disc3_exact(double a, double b, double c, double d) {
   }
   int top = 4;
   while (top > 0 && r[top] == 0) --top;
-  if (r[top] == 0) return {0, wdd{0.0, 0.0, lo, 0.0}, true};
+  if (r[top] == 0) return {0, wdd{0.0, 0.0, lo, 0.0}, true, A};
   // The top 126 bits: v = floor(|r| / 2^drop), the rest below 2^drop.
   const int len = 64 * top + (64 - std::countl_zero(r[top]));
   const int drop = len > 126 ? len - 126 : 0;
@@ -145,7 +146,7 @@ inline disc_exact disc3_exact(double a, double b, double c, double d) {
   for (int i = 0; i < w; ++i) sticky = sticky || r[i] != 0;
   wdd value = wdd_of_int(neg ? -static_cast<__int128>(v) : static_cast<__int128>(v), lo + drop);
   if (sticky) value.e = (value.e + pow2(lo + drop - value.x)) * widen;  // the dropped part, below 2^(lo + drop)
-  return {neg ? -1 : 1, value, true};
+  return {neg ? -1 : 1, value, true, A};
 }
 
 // k a for a small integer k (|k| < 2^10): the head's product is split
