@@ -217,7 +217,7 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
 // that frame.  Each enclosure is sound on its own, so a part left open is
 // tried again from the disk's centre (Newton's step in double-double), up
 // to four enclosures; what stays open comes back as the last centre.
-pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
+pair_parts pair_by_enclosure(cubic64& s, double u0, double v0, bool stuck = false) {
   pair_parts best{u0, v0, false, false};
   for (int it = 0; it < 4; ++it) {
     if (!normal(v0) || !(v0 > 0.0) || !(u0 == 0.0 || normal(u0))) break;
@@ -238,6 +238,10 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
     best.u_ok = best.u_ok || r.u_ok;
     best.v_ok = best.v_ok || r.v_ok;
     if ((best.u_ok && best.v_ok) || (r.u == u0 && r.v == v0)) break;
+    // Near the real root (stuck): when the centre moved by less than the
+    // disk's radius, the next disk, from about the same guess, is about the
+    // same.
+    if (stuck && (std::fabs(r.u - u0) + std::fabs(r.v - v0)) * sc <= r.rho) break;
     u0 = r.u;
     v0 = r.v;
   }
@@ -261,7 +265,7 @@ bool pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
   guesses64 h;
   if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return false;
   if (!(pp.u_ok && pp.v_ok)) {
-    const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
+    const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im, true);
     if (!pp.u_ok) pp.u = p2.u;
     if (!pp.v_ok) pp.v = p2.v;
     pp.u_ok = pp.u_ok || p2.u_ok;
