@@ -82,19 +82,20 @@ int cubic64::disc() {
 
 namespace {
 
-// |x| in [2^-120, 2^121) or x = 0.
-bool moderate(double x) {
-  const unsigned e = static_cast<unsigned>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF);
-  return e - (1023u - 120u) <= 240u || x == 0.0;
+// The biased exponent of x minus that of 2^-120: below 256 exactly when
+// 2^-120 <= |x| < 2^136 (zero and subnormals wrap around to large values).
+unsigned offset(double x) {
+  return static_cast<unsigned>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF) - (1023u - 120u);
 }
 
 }  // namespace
 
 int cubic64::disc_filter() {
-  if (moderate(a) && moderate(b) && moderate(c) && moderate(d)) [[likely]] {
-    // The same terms and sums on the coefficients themselves: every nonzero
-    // product of up to four of them lies in [2^-480, 2^489) (times at most
-    // 27), so no operation overflows or underflows, each rounds as its
+  if ((offset(a) | offset(b) | offset(c) | offset(d)) < 256u) [[likely]] {
+    // Every coefficient in [2^-120, 2^136) (the bitwise or is below 256 only
+    // when each offset is).  The same terms and sums on the coefficients
+    // themselves: every product of up to four of them lies in [2^-480,
+    // 2^544) (times at most 27), so no operation overflows or underflows, each rounds as its
     // mantissas' counterpart below does (rounding commutes with powers of
     // two in the normal range), and v, S are the values below times 2^X:
     // the same error, with no floor needed.

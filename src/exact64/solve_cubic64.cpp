@@ -334,7 +334,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   refined r[3];
   int sd = s.disc_filter();
   if (sd >= 0 && s.near_multiple() && near_critical(s, around_p, r)) {
-    for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+    for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
     return;
   }
   if (sd == 0) {
@@ -354,11 +354,11 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     const int iters = close ? 0 : 8;
     for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], iters);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
       return;
     }
     if (third_from_two(s, around_p, r) || from_cluster(s, around_p, r, g.x)) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
       return;
     }
     if (iters < 8) {  // the cluster's guesses failed too: the remaining expansions, then the search
@@ -368,7 +368,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       sort3(r, by_x);
       if ((r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) || third_from_two(s, around_p, r) ||
           from_cluster(s, around_p, r, nullptr)) {
-        for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+        for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
         return;
       }
     }
@@ -411,8 +411,8 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
 
   if (pp.u_ok && pp.v_ok) {
     stats().filter += 4;
-    put(out, 1, part{pp.u, false}, part{pp.v, false});
-    put(out, 2, part{pp.u, false}, part{-pp.v, false});
+    put_normal(out, 1, pp.u, pp.v);  // decided by the enclosure: normal
+    put_normal(out, 2, pp.u, -pp.v);
     return;
   }
   part u{pp.u, false};

@@ -151,13 +151,13 @@ TEST(Exact64Blocks, IntegerDiscriminant) {
 }
 
 // disc() against the exact sign on clusters scaled to the ends of the
-// first filter's direct range (|coefficients| in [2^-120, 2^121)) and
+// first filter's direct range (|coefficients| in [2^-120, 2^136)) and
 // beyond, where its terms would overflow or fall among the subnormals.
 TEST(Exact64Blocks, DiscriminantSignAcrossScales) {
   std::mt19937_64 g(10);
   std::uniform_real_distribution<double> m(1.0, 2.0);
   std::uniform_int_distribution<int> gap(20, 40);
-  const int scales[] = {-280, -268, -121, -120, 0, 120, 121, 250};
+  const int scales[] = {-280, -268, -121, -120, 0, 132, 135, 136, 250};
   for (int i = 0; i < 400; ++i) {
     const double r1 = m(g), r2 = r1 * (1 + std::ldexp(m(g), -gap(g))), r3 = i % 2 ? -m(g) : r1 * (1 - std::ldexp(m(g), -gap(g)));
     for (const int k : scales) {
