@@ -127,14 +127,6 @@ void multiple_roots(cubic64& s, solution_double& out) {
   }
 }
 
-// Near a double or triple root Newton's method from the closed form's
-// guesses crawls, or two guesses settle on one root.  Second guesses from
-// the cubic shifted to the middle S of the two closest guesses (first,
-// when given)
-// (approx_shifted64), each refined.  True, with r the three candidates
-// ascending, when all three are confirmed in distinct cells; else the
-// search starts from them where they are better (a cluster's roots may
-// share a cell).
 // The shifted cubic's guesses at S, each refined (sorted into t): 1 when
 // all three are confirmed in distinct cells, 0 when not, -1 (t untouched)
 // when the shifted cubic gives no guesses.
@@ -149,8 +141,9 @@ int shifted_at(cubic64& s, Around&& around_p, double S, refined* t, bool check_k
   return t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x ? 1 : 0;
 }
 
-// A discriminant the first filter could not tell from zero: two or three
-// roots nearly coincide, near a critical point of p.  The shifted cubic at
+// Near-multiple roots (the first filter's mark, cubic64::near_multiple):
+// two or three roots close together, near a critical point of p.  The
+// shifted cubic at
 // the critical point where |p| is smaller relative to its terms gives the
 // guesses directly, without the closed form (whose guesses near a multiple
 // root serve only as that centre anyway), unless its discriminant in
@@ -178,6 +171,14 @@ bool near_critical(cubic64& s, Around&& around_p, refined* r) {
   return true;
 }
 
+// Near a double or triple root Newton's method from the closed form's
+// guesses crawls, or two guesses settle on one root.  Second guesses from
+// the cubic shifted to the middle S of the two closest guesses (first,
+// when given)
+// (approx_shifted64), each refined.  True, with r the three candidates
+// ascending, when all three are confirmed in distinct cells; else the
+// search starts from them where they are better (a cluster's roots may
+// share a cell).
 template <class Around>
 bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first) {
   // The centre from the closed form's guesses when two of them are close
@@ -326,10 +327,11 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   cubic64 s(a, b, c, d);
   const int sa = a > 0.0 ? 1 : -1;
   // Three ascending distinct cells, each with a strict sign change of p,
-  // prove three distinct real roots (disc > 0): when the first filter
-  // leaves the discriminant open, the roots near a critical point are tried
-  // first (unless the shifted cubic's discriminant in double says a pair),
-  // and the exact levels only when they are not all confirmed.
+  // prove three distinct real roots (disc > 0): when the first filter marks
+  // near-multiple roots without finding disc < 0, the roots near a critical
+  // point are tried first (unless the shifted cubic's discriminant in double
+  // says a pair), and the discriminant's exact levels, when the filter left
+  // it open, only if they are not all confirmed.
   auto around_p = [&s](double x) { return s.P().around(x); };
   refined r[3];
   int sd = s.disc_filter();
