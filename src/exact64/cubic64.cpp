@@ -73,8 +73,8 @@ int cubic64::pick(int s, Exact&& exact) {
 // exponent (exact, or below 2^-1000 when they underflow) and summed in
 // double: error at most (gamma_4 + gamma_4 (1 + gamma_4)) S < 2^-49.9 S.
 // Level 1: 3 disc = 4AC - B^2 in integers when the forms are exact
-// (disc3_exact: the sign and 126 bits of the value), else in wdd arithmetic,
-// whose bound is carried.  Level 2: GMP.
+// (disc3_exact: the exact sign, the value within 2^-104), else in wdd
+// arithmetic, whose bound is carried.  Level 2: GMP.
 int cubic64::disc() {
   const int s = disc_filter();
   return s != 0 ? s : disc_exact_levels();
@@ -92,13 +92,13 @@ unsigned offset(double x) {
 
 int cubic64::disc_filter() {
   if ((offset(a) | offset(b) | offset(c) | offset(d)) < 256u) [[likely]] {
-    // Every coefficient in [2^-120, 2^136) (the bitwise or is below 256 only
-    // when each offset is).  The same terms and sums on the coefficients
-    // themselves: every product of up to four of them lies in [2^-480,
-    // 2^544) (times at most 27), so no operation overflows or underflows, each rounds as its
-    // mantissas' counterpart below does (rounding commutes with powers of
-    // two in the normal range), and v, S are the values below times 2^X:
-    // the same error, with no floor needed.
+    // Every coefficient in [2^-120, 2^136) (the bitwise or is below 256
+    // only when each offset is).  The same terms and sums on the
+    // coefficients themselves: every product of up to four of them lies in
+    // [2^-480, 2^544) (times at most 27), so no operation overflows or
+    // underflows, each rounds as its mantissas' counterpart below does
+    // (rounding commutes with powers of two in the normal range), and v, S
+    // are the values below times 2^X: the same error, with no floor needed.
     const double t[5] = {((18.0 * a) * b) * (c * d), ((-4.0 * b) * b) * (b * d), (b * c) * (b * c),
                          ((-4.0 * a) * c) * (c * c), ((-27.0 * a) * d) * (a * d)};
     double v = 0.0, S = 0.0;

@@ -56,8 +56,8 @@ inline wdd dot2(double x1, double y1, int k1, double x2, double y2, int k2) {
 // balanced one (2 e_b for A, e_b + e_c for B, 2 e_c for C), so 4AC and B^2
 // differ by at most 30 in exponent and fit 320 bits once aligned.  A form
 // that is a lone product may sit anywhere: beyond a shift of 63 the level
-// abstains.  The sign is exact and the value is kept to its top 126 bits
-// (truncated, the dropped part carried in e).  ok is false, with nothing
+// abstains.  The sign is exact; the value's top 126 bits (truncated, the
+// dropped part carried in e) become a wdd (relative error below 2^-104).  ok is false, with nothing
 // decided, when a form is not exact or the shift is too wide.
 struct disc_exact {
   int sign;
@@ -95,8 +95,8 @@ inline void shl(u64* x, int s) {
   x[0] <<= s;
 }
 
-// r = x - y (k = -1) or x + y (k = 1) over five limbs; for the difference,
-// true when it is negative (then r holds 2^320 - |x - y|).
+// r = x - y (sub) or x + y over five limbs; for the difference, true when
+// it is negative (then r holds 2^320 - |x - y|).
 inline bool add_sub(const u64* x, const u64* y, bool sub, u64* r) {
   u64 c = 0;
   for (int i = 0; i < 5; ++i) {
@@ -140,8 +140,8 @@ inline disc_exact disc3_exact(double a, double b, double c, double d) {
   const int len = 64 * top + (64 - std::countl_zero(r[top]));
   const int drop = len > 126 ? len - 126 : 0;
   const int w = drop / 64, s = drop % 64;
-  const u128 lo2 = (static_cast<u128>(r[w + 1]) << 64) | r[w];  // w <= 3 (len <= 316)
-  const u128 v = s == 0 ? lo2 : (lo2 >> s) | (static_cast<u128>(w + 2 <= 4 ? r[w + 2] : 0) << (128 - s));
+  const u128 lo2 = (static_cast<u128>(r[w + 1]) << 64) | r[w];  // w <= 2: len <= 316, drop <= 190
+  const u128 v = s == 0 ? lo2 : (lo2 >> s) | (static_cast<u128>(r[w + 2]) << (128 - s));
   bool sticky = s != 0 && (r[w] << (64 - s)) != 0;
   for (int i = 0; i < w; ++i) sticky = sticky || r[i] != 0;
   wdd value = wdd_of_int(neg ? -static_cast<__int128>(v) : static_cast<__int128>(v), lo + drop);

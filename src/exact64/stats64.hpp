@@ -4,8 +4,8 @@
 // filter: signs decided by a double-double filter; exact: signs that needed
 // GMP; disc1: discriminants past the first filter; disc_int: of those, the
 // ones the integer level decided (else the double-double level, then GMP);
-// disc_gmp: discriminant signs decided by GMP; disc_value_gmp: the discriminant's value taken from GMP for
-// the imaginary part; rational: multiple roots rounded from GMP fractions;
+// disc_gmp: discriminant signs decided by GMP; disc_value_gmp: the
+// discriminant's value taken from GMP for the imaginary part; rational: multiple roots rounded from GMP fractions;
 // searches: parts whose candidate was not confirmed (more than two oracle
 // calls); calls: oracle calls of searches; cubics_with_gmp: cubics (or
 // lower-degree polynomials) that used GMP at all; expansions: Taylor
