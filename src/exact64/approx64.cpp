@@ -255,7 +255,7 @@ guesses64 approx_cubic64(double a, double b, double c, double d, bool three_real
   return g;
 }
 
-bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out) {
+bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out, int* shifted_disc) {
   const double h3 = f.h[3], h2 = f.h[2], h1 = f.h[1];
   // D = F(Y): the filter's compensated Horner scheme (frame.hpp).
   const taylor ty = expand(f, Y);
@@ -271,6 +271,14 @@ bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses
   const two r0 = two_sum(q2.hi, h2);
   const double B = r0.hi + ((q2.lo + r0.lo) + t3.lo * Y);
   if (!std::isfinite(B) || !std::isfinite(C) || !std::isfinite(D) || h3 == 0.0 || D == 0.0) return false;
+  if (shifted_disc != nullptr) {
+    // The shifted cubic's discriminant in double, its terms of the cluster's
+    // own scale (0 when they underflow): a guess at the kind of roots.
+    const double t = (18.0 * h3 * B * C * D - 4.0 * B * B * B * D) + (B * B * C * C - 4.0 * h3 * C * C * C) -
+                     27.0 * h3 * h3 * D * D;
+    *shifted_disc = (t > 0.0) - (t < 0.0);
+    if (*shifted_disc < 0) return false;
+  }
   guesses64 g{{0.0, 0.0, 0.0}, 0.0, 0.0, false, false};
   bool done = false;
   if (three_real && B != 0.0) {

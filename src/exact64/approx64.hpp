@@ -45,8 +45,10 @@ guesses64 approx_quadratic64(double b, double c, double d, bool real);
 // precision, so the cancellation near a multiple root costs nothing), then
 // solved in double: its roots are the cluster's offsets from S, well posed
 // in their own scale.  *out gets the guesses as approx_cubic64 gives them
-// (false when a value is not finite).
-bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out);
+// (false when a value is not finite).  With shifted_disc, the sign of the
+// shifted cubic's discriminant in double goes there, and a negative one
+// (a pair, by that guess) gives no guesses.
+bool approx_shifted64(const fpoly& f, double Y, int fe, bool three_real, guesses64* out, int* shifted_disc = nullptr);
 
 // m 2^e rounded once (+-inf above the range, 0 or subnormal below).
 // Three values ascending by less (a sorting network of three exchanges:

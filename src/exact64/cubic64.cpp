@@ -1,11 +1,14 @@
 // cubic64: the levels of the exact oracles of a double cubic (cubic64.hpp).
 //
 // Worked example (Exact64Blocks.WorkedExamples, "(x - 1)(x - 2)(x - 3)"): the five terms of
-// the discriminant are -3564, -3456, 4356, -5324, -972 on the wide filter's
-// scale; their sum 4 exceeds the bound 2^-49 * 17672, so disc() = +1 there.
+// the discriminant are 7128, -5184, 4356, -5324, -972 (coefficients in the
+// first filter's direct range); their sum 4 exceeds the bound 2^-49 * 22964,
+// so disc() = +1 there.
 #include "exact64/cubic64.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "exact64/dot2.hpp"
 #include "exact64/wide.hpp"
@@ -69,9 +72,46 @@ int cubic64::pick(int s, Exact&& exact) {
 // constant included) times a power of two; terms scaled to the largest
 // exponent (exact, or below 2^-1000 when they underflow) and summed in
 // double: error at most (gamma_4 + gamma_4 (1 + gamma_4)) S < 2^-49.9 S.
-// Level 1: the same terms in wdd arithmetic, whose bound is carried.
-// Level 2: GMP.
+// Level 1: 3 disc = 4AC - B^2 in integers when the forms are exact
+// (disc3_exact: the exact sign, the value within 2^-104), else in wdd
+// arithmetic, whose bound is carried.  Level 2: GMP.
 int cubic64::disc() {
+  const int s = disc_filter();
+  return s != 0 ? s : disc_exact_levels();
+}
+
+namespace {
+
+// The biased exponent of x minus that of 2^-120: below 256 exactly when
+// 2^-120 <= |x| < 2^136 (zero and subnormals wrap around to large values).
+unsigned offset(double x) {
+  return static_cast<unsigned>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF) - (1023u - 120u);
+}
+
+}  // namespace
+
+int cubic64::disc_filter() {
+  if ((offset(a) | offset(b) | offset(c) | offset(d)) < 256u) [[likely]] {
+    // Every coefficient in [2^-120, 2^136) (the bitwise or is below 256
+    // only when each offset is).  The same terms and sums on the
+    // coefficients themselves: every product of up to four of them lies in
+    // [2^-480, 2^544) (times at most 27), so no operation overflows or
+    // underflows, each rounds as its mantissas' counterpart below does
+    // (rounding commutes with powers of two in the normal range), and v, S
+    // are the values below times 2^X: the same error, with no floor needed.
+    const double t[5] = {((18.0 * a) * b) * (c * d), ((-4.0 * b) * b) * (b * d), (b * c) * (b * c),
+                         ((-4.0 * a) * c) * (c * c), ((-27.0 * a) * d) * (a * d)};
+    double v = 0.0, S = 0.0;
+    for (int i = 0; i < 5; ++i) {
+      v = v + t[i];
+      S = S + std::fabs(t[i]);
+    }
+    const double bound = 0x1p-49 * S * widen;
+    near_multiple_ = std::fabs(v) <= 0x1p-12 * S;
+    if (v > bound) return 1;
+    if (v < -bound) return -1;
+    return 0;
+  }
   const mant_exp A = split_exp(a), B = split_exp(b), C = split_exp(c), D = split_exp(d);
   const double t[5] = {((18.0 * A.m) * B.m) * (C.m * D.m), ((-4.0 * B.m) * B.m) * (B.m * D.m),
                        (B.m * C.m) * (B.m * C.m), ((-4.0 * A.m) * C.m) * (C.m * C.m),
@@ -92,9 +132,15 @@ int cubic64::disc() {
     S = S + std::fabs(t[i]) * f;
   }
   const double bound = (0x1p-49 * S + floor_eta) * widen;
+  near_multiple_ = std::fabs(v) <= 0x1p-12 * S;
   if (v > bound) return 1;
   if (v < -bound) return -1;
+  return 0;
+}
+
+int cubic64::disc_exact_levels() {
   ++stats().disc1;
+  if (exact_disc()) return disc_sign_;
   const wdd s3 = disc3_wdd();
   disc_ = s3;
   disc_level_ = 1;
@@ -108,6 +154,22 @@ int cubic64::disc() {
     disc_level_ = 2;
   }
   return sg;
+}
+
+// The integer level (dot2.hpp): when it applies, its sign is exact (a zero
+// is a multiple root) and its value serves the resolvent like GMP's.
+bool cubic64::exact_disc() {
+  const disc_exact x = disc3_exact(a, b, c, d);
+  if (!x.ok) return false;
+  ++stats().disc_int;
+  if (!have_A_) {  // the resolvent's P = -A, already exact here
+    have_A_ = true;
+    A_ = wdd_of_int(x.A.v, x.A.f);
+  }
+  disc_ = x.value;
+  disc_level_ = 2;
+  disc_sign_ = x.sign;
+  return true;
 }
 
 // The discriminant from the three exact forms of degree two A = b^2 - 3ac,
@@ -189,8 +251,10 @@ void cubic64::build_g() {
 poly64& cubic64::G() {
   if (disc_level_ == 0) {  // the first filter's value is too coarse for the resolvent
     ++stats().disc1;
-    disc_ = disc3_wdd();
-    disc_level_ = 1;
+    if (!exact_disc()) {
+      disc_ = disc3_wdd();
+      disc_level_ = 1;
+    }
   }
   if (!have_g_ || g_level_ != disc_level_) {
     have_g_ = true;

@@ -34,6 +34,13 @@ class cubic64 {
 
   // The exact sign of disc = 18abcd - 4b^3 d + b^2 c^2 - 4ac^3 - 27a^2 d^2.
   int disc();
+  // disc() in two steps: the first filter alone (+-1, or 0 when it cannot
+  // decide), then the exact levels (called only after it abstained).
+  int disc_filter();
+  int disc_exact_levels();
+  // After disc_filter: |disc| below 2^-12 of the sum of its terms' sizes
+  // (about), the mark of two or three roots close together.  A guess only.
+  bool near_multiple() const { return near_multiple_; }
 
   int p(const point& m);
   int dp(const point& m);
@@ -54,6 +61,7 @@ class cubic64 {
   int pick(int s, Exact&& exact);
   void build_g();
   wdd disc3_wdd();
+  bool exact_disc();
 
   poly64 p_;
   std::optional<poly64> q_, g_, dp_, ddp_;  // built on first use (not even zeroed before)
@@ -61,7 +69,9 @@ class cubic64 {
   wdd A_{};  // b^2 - 3ac = -P, exact but for its rounding to 106 bits
   bool have_A_ = false;
   wdd disc_{};  // 3 disc with its bound (level 0: disc itself, sign only)
-  int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 GMP
+  int disc_level_ = 0;  // 0 first filter, 1 double-double, 2 exact (integers or GMP)
+  int disc_sign_ = 0;   // the integer level's sign
+  bool near_multiple_ = false;
   int g_level_ = -1;    // disc_level_ when g_ was built
   big_cubic64* big_ = nullptr;  // the thread's GMP workspace while this object holds it
 };

@@ -43,6 +43,7 @@ struct fpoly {
   double h[4];
   double l[4];
   double d[4];
+  bool kept;  // every nonzero head kept (none dropped below 2^-700)
 };
 
 // The frame of c[0..n] (n <= 3) at scale e, written into f; E is written to
@@ -63,6 +64,7 @@ inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nu
         f.l[k] = c[k].l * g;
         f.d[k] = (c[k].e * g + floor_eta) * widen;
       }
+      f.kept = true;
       if (scale_out != nullptr) *scale_out = E;
       return;
     }
@@ -75,6 +77,7 @@ inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nu
     if (!any || t > E) E = t;
     any = true;
   }
+  f.kept = true;
   for (int k = 0; k <= 3; ++k) {
     if (k > n) {
       f.h[k] = f.l[k] = f.d[k] = 0.0;
@@ -91,6 +94,7 @@ inline void make_frame(fpoly& f, const wdd* c, int n, int e, int* scale_out = nu
       // no subnormal operand, which costs the processor dearly).
       const double fe = pow2(sh < -1000 ? -1000 : sh);
       const double mag = c[k].h != 0.0 ? 2.0 : 0.0;
+      f.kept = f.kept && c[k].h == 0.0;
       f.h[k] = f.l[k] = 0.0;
       f.d[k] = ((mag + c[k].e) * fe + floor_eta) * widen;
     }

@@ -124,6 +124,7 @@ pair_parts enclose_pair(const fpoly& f, int e, double U, double V, double u0, do
   // The disk in the upper half plane (Im W1 - rho > 0), and each part in
   // one cell; the centre otherwise, as the next guess.
   const bool upper = y.hi > (std::fabs(y.lo) + rho) * (1.0 + 0x1p-50);
+  out.rho = rho;
   out.u_ok = upper && inside_cell(x.hi, x.lo, rho, e);
   out.v_ok = upper && inside_cell(y.hi, y.lo, rho, e);
   out.u = out.u_ok ? x.hi * pow2(e) : ldexp_wide(x.hi, e);  // exact when ok: a normal result

@@ -24,6 +24,8 @@
 #ifndef QUBIC_EXACT64_PAIR64_HPP
 #define QUBIC_EXACT64_PAIR64_HPP
 
+#include <cmath>
+
 #include "exact64/frame.hpp"
 
 namespace qubic::exact64 {
@@ -33,6 +35,7 @@ struct pair_parts {
   double v;
   bool u_ok;
   bool v_ok;
+  double rho = INFINITY;  // the disk's radius in the frame (units of 2^e), +inf when none
 };
 
 pair_parts enclose_pair(const fpoly& f, int e, double U, double V, double u0, double v0);

@@ -62,6 +62,14 @@ part round_part(Side&& side, Side0&& side0, double guess, std::int64_t lo_ok = -
   put(out, k, re, part{0.0, false});
 }
 
+// A root whose parts were confirmed in a cell of a normal double (or are
+// +0): nothing irregular to test.
+[[gnu::always_inline]] inline void put_normal(solution_double& out, int k, double re, double im) {
+  out.root[k] = {re, im};
+  out.written[k] = true;
+  out.flag[k] = 1;
+}
+
 }  // namespace qubic::exact64
 
 #endif  // QUBIC_EXACT64_PART64_HPP

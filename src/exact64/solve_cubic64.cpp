@@ -127,6 +127,50 @@ void multiple_roots(cubic64& s, solution_double& out) {
   }
 }
 
+// The shifted cubic's guesses at S, each refined (sorted into t): 1 when
+// all three are confirmed in distinct cells, 0 when not, -1 (t untouched)
+// when the shifted cubic gives no guesses.
+template <class Around>
+int shifted_at(cubic64& s, Around&& around_p, double S, refined* t, bool check_kind = false) {
+  const mant_exp me = split_exp(S);
+  guesses64 h;
+  int kind = 0;
+  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h, check_kind ? &kind : nullptr)) return -1;
+  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
+  sort3(t, by_x);
+  return t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x ? 1 : 0;
+}
+
+// Near-multiple roots (the first filter's mark, cubic64::near_multiple):
+// two or three roots close together, near a critical point of p.  The
+// shifted cubic at
+// the critical point where |p| is smaller relative to its terms gives the
+// guesses directly, without the closed form (whose guesses near a multiple
+// root serve only as that centre anyway), unless its discriminant in
+// double says a pair.  True, with r the three roots ascending, when all
+// three are confirmed in distinct cells, which proves them three distinct
+// real roots whatever the discriminant's exact sign.
+template <class Around>
+bool near_critical(cubic64& s, Around&& around_p, refined* r) {
+  const double a = s.a, b = s.b, c = s.c, d = s.d;
+  const double A = b * b - 3.0 * (a * c);  // p' = 3a x^2 + 2b x + c, its roots (-b -+ sqrt(A)) / (3a)
+  double S = -b / (3.0 * a);
+  if (A > 0.0) {
+    const double q = -(b + std::copysign(std::sqrt(A), b));
+    const double x1 = q / (3.0 * a), x2 = c / q;
+    auto rel = [&](double x) {
+      const double ax = std::fabs(x);
+      return std::fabs(((a * x + b) * x + c) * x + d) / (((std::fabs(a) * ax + std::fabs(b)) * ax + std::fabs(c)) * ax + std::fabs(d));
+    };
+    S = rel(x1) <= rel(x2) ? x1 : x2;
+  }
+  if (!normal(S)) return false;
+  refined t[3];
+  if (shifted_at(s, around_p, S, t, true) != 1) return false;
+  for (int k = 0; k < 3; ++k) r[k] = t[k];
+  return true;
+}
+
 // Near a double or triple root Newton's method from the closed form's
 // guesses crawls, or two guesses settle on one root.  Second guesses from
 // the cubic shifted to the middle S of the two closest guesses (first,
@@ -151,13 +195,10 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
     found = normal(S) && c[i + 1] - c[i] <= 0x1p-4 * std::fmax(std::fabs(c[i]), std::fabs(c[i + 1]));
   }
   if (!found) return false;
-  const mant_exp me = split_exp(S);
-  guesses64 h;
-  if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, true, &h)) return false;
   refined t[3];
-  for (int k = 0; k < 3; ++k) t[k] = refine(around_p, h.x[k], 8);
-  sort3(t, by_x);
-  if (t[0].ok && t[1].ok && t[2].ok && t[0].x < t[1].x && t[1].x < t[2].x) {
+  const int got = shifted_at(s, around_p, S, t);
+  if (got < 0) return false;
+  if (got > 0) {
     for (int k = 0; k < 3; ++k) r[k] = t[k];
     return true;
   }
@@ -177,18 +218,16 @@ bool from_cluster(cubic64& s, Around&& around_p, refined* r, const double* first
 // that frame.  Each enclosure is sound on its own, so a part left open is
 // tried again from the disk's centre (Newton's step in double-double), up
 // to four enclosures; what stays open comes back as the last centre.
-pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
+pair_parts pair_by_enclosure(cubic64& s, double u0, double v0, bool stuck = false) {
   pair_parts best{u0, v0, false, false};
   for (int it = 0; it < 4; ++it) {
     if (!normal(v0) || !(v0 > 0.0) || !(u0 == 0.0 || normal(u0))) break;
     const int e = exponent(std::fabs(u0) > v0 ? u0 : v0);
     poly64& P = s.P();
     const fpoly& f = P.frame(e);
-    // All four tested with & (no branch per test: they are nearly always
-    // true, and the short-circuit chain cost more than the tests).
-    bool exact = true;
-    for (int k = 0; k <= 3; ++k) exact &= ((P.c[k].h != 0.0) == (f.h[k] != 0.0)) & (f.l[k] == 0.0);
-    if (!exact) break;
+    // p's coefficients are doubles (tails zero), so the frame is exactly
+    // the scaled polynomial when no nonzero head was dropped.
+    if (!f.kept) break;
     const double sc = pow2(-e);  // e >= -1022: finite; the products below are exact
     double U = u0 * sc;
     const double V = v0 * sc;
@@ -200,6 +239,10 @@ pair_parts pair_by_enclosure(cubic64& s, double u0, double v0) {
     best.u_ok = best.u_ok || r.u_ok;
     best.v_ok = best.v_ok || r.v_ok;
     if ((best.u_ok && best.v_ok) || (r.u == u0 && r.v == v0)) break;
+    // Near the real root (stuck): when the centre moved by less than the
+    // disk's radius, the next disk, from about the same guess, is about the
+    // same.
+    if (stuck && (std::fabs(r.u - u0) + std::fabs(r.v - v0)) * sc <= r.rho) break;
     u0 = r.u;
     v0 = r.v;
   }
@@ -223,7 +266,7 @@ bool pair_cluster(cubic64& s, Around&& around_p, refined& rr, pair_parts& pp) {
   guesses64 h;
   if (!approx_shifted64(s.P().frame(me.e), me.m, me.e, false, &h)) return false;
   if (!(pp.u_ok && pp.v_ok)) {
-    const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im);
+    const pair_parts p2 = pair_by_enclosure(s, pp.u_ok ? pp.u : h.re, pp.v_ok ? pp.v : h.im, true);
     if (!pp.u_ok) pp.u = p2.u;
     if (!pp.v_ok) pp.v = p2.v;
     pp.u_ok = pp.u_ok || p2.u_ok;
@@ -283,12 +326,26 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
   ++stats().cubics;
   cubic64 s(a, b, c, d);
   const int sa = a > 0.0 ? 1 : -1;
-  const int sd = s.disc();
-  if (sd == 0) return multiple_roots(s, out);
+  // Three ascending distinct cells, each with a strict sign change of p,
+  // prove three distinct real roots (disc > 0): when the first filter marks
+  // near-multiple roots without finding disc < 0, the roots near a critical
+  // point are tried first (unless the shifted cubic's discriminant in double
+  // says a pair), and the discriminant's exact levels, when the filter left
+  // it open, only if they are not all confirmed.
+  auto around_p = [&s](double x) { return s.P().around(x); };
+  refined r[3];
+  int sd = s.disc_filter();
+  if (sd >= 0 && s.near_multiple() && near_critical(s, around_p, r)) {
+    for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
+    return;
+  }
+  if (sd == 0) {
+    sd = s.disc_exact_levels();
+    if (sd == 0) return multiple_roots(s, out);
+  }
   // A cluster's closed-form guesses serve only as the centre of its shifted
   // cubic (from_cluster): they are not polished.
   const guesses64 g = approx_cubic64(a, b, c, d, sd > 0, true);
-  auto around_p = [&s](double x) { return s.P().around(x); };
   if (sd > 0) {
     // Three cells, ascending and distinct, each with a strict sign change of
     // p, hold an odd number of roots each; three roots in all: one each.
@@ -297,14 +354,13 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
     const int j = g.x[1] - g.x[0] <= g.x[2] - g.x[1] ? 0 : 1;  // the closest two, ascending
     const bool close = g.x[j + 1] - g.x[j] <= 0x1p-4 * std::fmax(std::fabs(g.x[j]), std::fabs(g.x[j + 1]));
     const int iters = close ? 0 : 8;
-    refined r[3];
     for (int i = 0; i < 3; ++i) r[i] = refine(around_p, g.x[i], iters);
     if (r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
       return;
     }
     if (third_from_two(s, around_p, r) || from_cluster(s, around_p, r, g.x)) {
-      for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+      for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
       return;
     }
     if (iters < 8) {  // the cluster's guesses failed too: the remaining expansions, then the search
@@ -314,7 +370,7 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
       sort3(r, by_x);
       if ((r[0].ok && r[1].ok && r[2].ok && r[0].x < r[1].x && r[1].x < r[2].x) || third_from_two(s, around_p, r) ||
           from_cluster(s, around_p, r, nullptr)) {
-        for (int i = 0; i < 3; ++i) put_real(out, i, part{r[i].x, false});
+        for (int i = 0; i < 3; ++i) put_normal(out, i, r[i].x, 0.0);  // confirmed: normal
         return;
       }
     }
@@ -357,8 +413,8 @@ void solve_cubic64(double a, double b, double c, double d, solution_double& out)
 
   if (pp.u_ok && pp.v_ok) {
     stats().filter += 4;
-    put(out, 1, part{pp.u, false}, part{pp.v, false});
-    put(out, 2, part{pp.u, false}, part{-pp.v, false});
+    put_normal(out, 1, pp.u, pp.v);  // decided by the enclosure: normal
+    put_normal(out, 2, pp.u, -pp.v);
     return;
   }
   part u{pp.u, false};

@@ -94,6 +94,82 @@ TEST(Exact64Blocks, Dot2IsExactUnderCancellation) {
   }
 }
 
+// The integer level of the discriminant against 3 disc in exact rationals:
+// where it decides, its sign is exact and its value within its bound and
+// 2^-104 of 3 disc (as GMP's value); it abstains when a form's products lie more than 14
+// apart in exponent, or when lone products put 4AC and B^2 more than 63
+// apart (the rows at both sides of each limit are worked by hand).
+TEST(Exact64Blocks, IntegerDiscriminant) {
+  auto disc3 = [](double a, double b, double c, double d) -> mpq_class {
+    const mpq_class A = q_of(a), B = q_of(b), C = q_of(c), D = q_of(d);
+    return 3 * (18 * A * B * C * D - 4 * B * B * B * D + B * B * C * C - 4 * A * C * C * C - 27 * A * A * D * D);
+  };
+  auto check = [&](double a, double b, double c, double d) {
+    const disc_exact r = disc3_exact(a, b, c, d);
+    const mpq_class x = disc3(a, b, c, d);
+    if (!r.ok) return false;
+    EXPECT_EQ(r.sign, sign(x)) << a << " " << b << " " << c << " " << d;
+    EXPECT_TRUE(holds(x, r.value)) << a << " " << b << " " << c << " " << d;
+    EXPECT_LE(abs(x - q_of(r.value)), abs(x) * pow2q(-104)) << a << " " << b << " " << c << " " << d;
+    return true;
+  };
+  const double s = 1.0 + 0x1p-52;
+  enum { abstains, decides, either };
+  const struct { const char* why; double a, b, c, d; int expect; } rows[] = {
+      {"(x - 1)(x - 2)(x - 3): 3 disc = 12", 1, -6, 11, -6, decides},
+      {"x^3 + 3: 3 disc = -729", 1, 0, 0, 3, decides},
+      {"(x - 1)^2 (x - 2): zero", 1, -4, 5, -2, decides},
+      {"(x - 1)^3: A = B = C = 0", 1, -3, 3, -1, decides},
+      {"(x - s)^3 rounded, s = 1 + 2^-52: forms 1 or 2 apart", 1, -3 * s, 3 * (s * s), -(s * s * s), decides},
+      {"A: b^2 and 3ac 14 apart", 1, 0x1p7, 1, 1, decides},
+      {"A: 16 apart", 1, 0x1p8, 1, 1, abstains},
+      {"b = 0, lone products: 4AC and B^2 62 apart", 1, 0, 0x1p20, 1, decides},
+      {"b = 0, lone products: 65 apart", 1, 0, 0x1p21, 1, abstains},
+      {"subnormal a and d", 0x1p-1074, 0x1.8p-1000, -0x1.4p-1000, 0x1.cp-1070, either},
+      {"coefficients near the top of the range", 0x1.8p1000, -0x1.9p1001, 0x1.3p1001, -0x1.fp999, decides},
+  };
+  for (const auto& r : rows) {
+    const bool ok = check(r.a, r.b, r.c, r.d);
+    if (r.expect != either) {
+      EXPECT_EQ(ok, r.expect == decides) << r.why;
+    }
+  }
+  // Clusters (the cancellation the level exists for) and coefficients over
+  // wide exponents: every decision exact, and clusters always decided.
+  std::mt19937_64 g(9);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  std::uniform_int_distribution<int> gap(4, 60), ex(-300, 300);
+  int decided = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const double r1 = m(g) * (i % 2 ? -1 : 1), r2 = r1 * (1 + std::ldexp(m(g), -gap(g)));
+    const double r3 = r1 * (i % 3 == 0 ? 1 - std::ldexp(m(g), -gap(g)) : std::ldexp(m(g), i % 5));  // one sign: no form cancels in its products
+    const double k = std::ldexp(1.0, ex(g));
+    EXPECT_TRUE(check(k, -k * (r1 + r2 + r3), k * (r1 * r2 + r2 * r3 + r1 * r3), -k * (r1 * r2 * r3)));
+    decided += check(std::ldexp(m(g), ex(g)), -std::ldexp(m(g), ex(g)), std::ldexp(m(g), ex(g)), std::ldexp(m(g), ex(g)));
+  }
+  EXPECT_GT(decided, 0);
+}
+
+// disc() against the exact sign on clusters scaled to the ends of the
+// first filter's direct range (|coefficients| in [2^-120, 2^136)) and
+// beyond, where its terms would overflow or fall among the subnormals.
+TEST(Exact64Blocks, DiscriminantSignAcrossScales) {
+  std::mt19937_64 g(10);
+  std::uniform_real_distribution<double> m(1.0, 2.0);
+  std::uniform_int_distribution<int> gap(20, 40);
+  const int scales[] = {-280, -268, -121, -120, 0, 132, 135, 136, 250};
+  for (int i = 0; i < 400; ++i) {
+    const double r1 = m(g), r2 = r1 * (1 + std::ldexp(m(g), -gap(g))), r3 = i % 2 ? -m(g) : r1 * (1 - std::ldexp(m(g), -gap(g)));
+    for (const int k : scales) {
+      const double a = std::ldexp(1.0, k), b = -a * (r1 + r2 + r3), c = a * (r1 * r2 + r2 * r3 + r1 * r3), d = -a * (r1 * r2 * r3);
+      const mpq_class A = q_of(a), B = q_of(b), C = q_of(c), D = q_of(d);
+      const mpq_class disc = 18 * A * B * C * D - 4 * B * B * B * D + B * B * C * C - 4 * A * C * C * C - 27 * A * A * D * D;
+      cubic64 s(a, b, c, d);
+      ASSERT_EQ(s.disc(), sign(disc)) << "2^" << k << ": " << a << " " << b << " " << c << " " << d;
+    }
+  }
+}
+
 TEST(Exact64Blocks, MidpointsAtTheEdges) {
   const struct { const char* why; std::int64_t j; mpq_class value; } rows[] = {
       {"mid(0): half the smallest subnormal", 0, pow2q(-1075)},

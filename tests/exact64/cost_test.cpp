@@ -65,7 +65,7 @@ const klass classes[] = {
        const double r3 = integer(g, 0, 1) != 0 ? r1 * (1 + decades(g, -7, -2)) : decades(g, -3, 3);
        return from_roots(1.0, r1, r2, r3);
      },
-     0.05, 8, 16, 60, 4.0},  // 3.5: a pair close to the real root starts from the shifted cubic
+     0.05, 8, 16, 60, 3.6},  // 3.3: the shifted cubic at a critical point first
     {"quadratics", [](rng& g) { return cubic{0.0, decades(g, -3, 3), decades(g, -3, 3), decades(g, -3, 3)}; },
      0.02, 8, 8, 60, 2.0},
     {"exact multiple roots",
@@ -74,7 +74,7 @@ const klass classes[] = {
        const double s = std::ldexp(1.0, integer(g, -200, 200));  // every coefficient stays exact and normal
        return from_roots(std::ldexp(1.0, integer(g, -200, 200)), p * s, p * s, q * s);
      },
-     2.0, 2, 1, 8, 0.0},
+     1.1, 2, 1, 8, 0.0},  // the fractions: the integer discriminant decides the zero
     {"zero coefficients",
      [](rng& g) {
        cubic c{decades(g, -3, 3), decades(g, -3, 3), decades(g, -3, 3), decades(g, -3, 3)};
