@@ -137,7 +137,11 @@ def round_part(value, fmt):
     if value[0] == "sqrt":
         return round_sqrt(value[1], fmt)
     x, err = value
-    lo, hi = round_exact(to_fraction(x - err), fmt), round_exact(to_fraction(x + err), fmt)
+    # x - err and x + err as exact rationals: in mpmath they would be rounded
+    # to the working precision of the caller (53 bits unless main set it),
+    # which moves a subnormal root's interval by far more than err.
+    xf, ef = to_fraction(x), to_fraction(err)
+    lo, hi = round_exact(xf - ef, fmt), round_exact(xf + ef, fmt)
     if struct.pack(">d", lo) != struct.pack(">d", hi):
         raise Undecided("%s +- %s does not settle the rounding" % (mpmath.nstr(x, 20), mpmath.nstr(err, 5)))
     return lo
