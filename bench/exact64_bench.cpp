@@ -6,6 +6,7 @@
 // engine alone, with its escalation counters per cubic.
 //
 //   exact64_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+//   exact64_bench --benchmark_filter=BM_side_by_side   (the ratio per family, passes alternating)
 //   exact64_bench --benchmark_filter=BM_single_inputs   (the worst single inputs)
 //   bench/exact64_callgrind.sh BUILD/bench/exact64_bench   (instructions per cubic)
 #include <benchmark/benchmark.h>
@@ -21,6 +22,7 @@
 #include <qubic/exact.hpp>
 
 #include "exact64/stats64.hpp"
+#include "timing.hpp"
 
 namespace {
 
@@ -194,6 +196,30 @@ void BM_float(benchmark::State& state, fam f) {
   }
 }
 
+// Both engines over the family in turn, one pass of its 4096 cubics each per
+// round, rounds as iterations: medians of the rounds' thread CPU time per
+// cubic and their ratio.  Alternating passes see the same state of the
+// machine, so the ratio holds on a loaded or throttled one where separate
+// runs of BM_double and BM_float drift apart.
+void BM_side_by_side(benchmark::State& state, fam f) {
+  const std::vector<cubic> c = cubics(f);
+  std::vector<std::array<float, 4>> cf(c.size());
+  for (std::size_t i = 0; i < c.size(); ++i)
+    for (int k = 0; k < 4; ++k) cf[i][k] = static_cast<float>(c[i][k]);
+  std::vector<double> td, tf;
+  for (auto _ : state) {
+    double t0 = qubic::bench::cpu_ns();
+    for (const cubic& x : c) benchmark::DoNotOptimize(qubic::solve_exact_double(x[0], x[1], x[2], x[3]));
+    td.push_back((qubic::bench::cpu_ns() - t0) / static_cast<double>(c.size()));
+    t0 = qubic::bench::cpu_ns();
+    for (const std::array<float, 4>& x : cf) benchmark::DoNotOptimize(qubic::solve_exact(x[0], x[1], x[2], x[3]));
+    tf.push_back((qubic::bench::cpu_ns() - t0) / static_cast<double>(cf.size()));
+  }
+  state.counters["double_ns"] = qubic::bench::median(td);
+  state.counters["float_ns"] = qubic::bench::median(tf);
+  state.counters["double/float"] = qubic::bench::median(td) / qubic::bench::median(tf);
+}
+
 #define FAMILIES(BM, ...)                                                       \
   BENCHMARK_CAPTURE(BM, uniform, fam::uniform) __VA_ARGS__;                     \
   BENCHMARK_CAPTURE(BM, three_real_roots, fam::three_real) __VA_ARGS__;         \
@@ -207,6 +233,7 @@ void BM_float(benchmark::State& state, fam f) {
 
 FAMILIES(BM_double);
 FAMILIES(BM_float);
+FAMILIES(BM_side_by_side, ->Iterations(41));
 CLASSES(BM_double);
 // Exactly 4096 calls each (every cubic of the family once), for callgrind's
 // instruction counts (bench/exact64_callgrind.sh).
