@@ -129,7 +129,7 @@ TEST(Exact64Blocks, IntegerDiscriminant) {
   };
   for (const auto& r : rows) {
     const bool ok = check(r.a, r.b, r.c, r.d);
-    if (r.expect != either) EXPECT_EQ(ok, r.expect == decides) << r.why;
+    if (r.expect != either) { EXPECT_EQ(ok, r.expect == decides) << r.why; }
   }
   // Clusters (the cancellation the level exists for) and coefficients over
   // wide exponents: every decision exact, and clusters always decided.
@@ -230,8 +230,8 @@ TEST(Exact64Blocks, FrameFilterNeverLies) {
       }
       if (std::isnormal(key_double(j))) {
         const around_result a = p.around(key_double(j));
-        if (a.lo != 0) ASSERT_EQ(a.lo, at(j - 1));
-        if (a.hi != 0) ASSERT_EQ(a.hi, exact);
+        if (a.lo != 0) { ASSERT_EQ(a.lo, at(j - 1)); }
+        if (a.hi != 0) { ASSERT_EQ(a.hi, exact); }
       }
     }
   }
@@ -361,8 +361,8 @@ TEST(Exact64Blocks, PairEnclosure) {
         const double U = std::fabs(u0 * pow2(-e)) < 0x1p-30 ? 0.0 : u0 * pow2(-e), V = v0 * pow2(-e);
         if (V < 0x1p-30) continue;  // outside the enclosure's domain (the engine searches)
         const pair_parts got = enclose_pair(p.frame(e), e, U, V, u0, v0);
-        if (got.u_ok) EXPECT_EQ(bits(got.u), bits(wu)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0];
-        if (got.v_ok) EXPECT_EQ(bits(got.v), bits(wv)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0];
+        if (got.u_ok) { EXPECT_EQ(bits(got.u), bits(wu)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0]; }
+        if (got.v_ok) { EXPECT_EQ(bits(got.v), bits(wv)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0]; }
         if (counted) {
           decided += static_cast<int>(got.u_ok) + static_cast<int>(got.v_ok);
           tried += 2;
