@@ -69,11 +69,11 @@ std::optional<float> oracle(std::string_view field) {
 
 void check_field(std::string_view field) {
   const std::optional<float> want = oracle(field);
-  float got = std::bit_cast<float>(fill);
+  float got = std::bit_cast<float>(fill<float>);
   const bool ok = qubic::call::read_e16(field, got);
   check(ok == want.has_value());
   if (ok && std::isnan(*want)) return check(std::isnan(got) && std::signbit(got) == std::signbit(*want));
-  check(bits(got) == (ok ? bits(*want) : fill));  // refused: untouched
+  check(bits(got) == (ok ? bits(*want) : fill<float>));  // refused: untouched
 }
 
 }  // namespace

@@ -1,22 +1,12 @@
-// Fuzz target: the cubic solver on arbitrary coefficient bit patterns.
-//
-// Input: 16 bytes, four little-endian binary32 patterns a3, a2, a1, a0
-// (highest power first, as in a coefficient record); shorter inputs are
-// padded with zero bytes, longer ones cut.  The solver must not crash and
-// must keep the promises of its flag tables:
-//   * every flag is one of 1, 0, -1 .. -6; 0 comes only as 0, 0, 0 for the
-//     zero polynomial, -2 only as -2, -2, -2 for a refused coefficient;
-//   * a refused cubic leaves both root arrays untouched;
-//   * a root flagged 1 has finite parts, neither a nonzero subnormal;
-//   * an entry a path does not write keeps the caller's bits: all three for
-//     the zero polynomial, a nonzero constant and an overflowing bound;
-//     root 3 whenever the leading coefficient is zero, root 2 too when the
-//     rest is linear;
-//   * a root flagged 1, -3, -4 or -5 was written; on the general path a
-//     root flagged -6 after root 1 was either not written or has a NaN part,
-//     and the written root 1 has imaginary part +0;
-//   * two calls with different prefills agree bit for bit (no state, no
-//     read of an output the solver did not write).
+// Fuzz target: the cubic solver on arbitrary coefficient bit patterns (16
+// bytes, four little-endian binary32 patterns a3, a2, a1, a0; shorter inputs
+// padded with zero bytes, longer ones cut).  The solver must not crash and
+// must keep the promises of its flag tables: the flags each path may give
+// and in which combinations, finite normal parts under flag 1, the caller's
+// bits in every entry a path does not write (all three when refused, for the
+// zero polynomial, a nonzero constant or an overflowing bound; root 3 for a
+// quadratic, root 2 too for a linear one), and the same bits from two calls
+// with different prefills (no state, no read of an unwritten output).
 #include <initializer_list>
 
 #include "fuzz.hpp"
@@ -51,8 +41,8 @@ outcome solve(const qubic::coeffs& a, std::uint32_t prefill) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const qubic::coeffs a = load_coeffs(data, size);
-  const outcome o = solve(a, fill), p = solve(a, 0xFFD1D1D1u);  // two quiet NaN prefills
+  const qubic::coeffs a = load_coeffs<float>(data, size);
+  const outcome o = solve(a, fill<float>), p = solve(a, 0xFFD1D1D1u);  // two quiet NaN prefills
 
   const auto zeros = std::count(o.fl.v, o.fl.v + 3, 0), refused = std::count(o.fl.v, o.fl.v + 3, -2);
   for (int k = 1; k <= 3; ++k) {

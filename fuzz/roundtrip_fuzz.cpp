@@ -30,6 +30,6 @@ void round_trip(float x) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  for (std::size_t at = 0; at + 4 <= size; at += 4) round_trip(load_le(data + at));
+  for (std::size_t at = 0; at + 4 <= size; at += 4) round_trip(load<float>(data + at));
   return 0;
 }

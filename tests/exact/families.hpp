@@ -13,8 +13,10 @@
 #include <complex>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
+#include <type_traits>
 
 #include <qubic/solve.hpp>
 
@@ -201,16 +203,23 @@ inline std::string text(const cubic& c) {
   return out;
 }
 
-// Per root its flag and the bits of both parts; an unwritten root's parts
-// print as the quiet NaN when both are NaN.  Equal text, equal answers.
-inline std::string show(const solution& s) {
+// Per root its flag and the bits of both parts, for a float or a double
+// solution; an unwritten root's parts print as the quiet NaN when both are
+// NaN.  Equal text, equal answers.
+template <class Solution>
+  requires requires(const Solution& s) { s.written[0]; }
+std::string show(const Solution& s) {
+  using real = decltype(s.root[0].real());
+  using word = std::conditional_t<sizeof(real) == 4, std::uint32_t, std::uint64_t>;
+  constexpr int digits = 2 * sizeof(real);
   std::string out;
   for (int k = 0; k < 3; ++k) {
     const bool blank = !s.written[k] && std::isnan(s.root[k].real()) && std::isnan(s.root[k].imag());
-    const float re = blank ? nan : s.root[k].real(), im = blank ? nan : s.root[k].imag();
-    char buf[128];
-    std::snprintf(buf, sizeof buf, "  flag %d, %s: %08X %08X (%.9g %+.9gi)\n", s.flag[k], s.written[k] ? "written" : "not written",
-                  bits(re), bits(im), static_cast<double>(re), static_cast<double>(im));
+    const real q = std::numeric_limits<real>::quiet_NaN(), re = blank ? q : s.root[k].real(), im = blank ? q : s.root[k].imag();
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "  flag %d, %s: %0*llX %0*llX (%a %+ai)\n", s.flag[k], s.written[k] ? "written" : "not written",
+                  digits, static_cast<unsigned long long>(std::bit_cast<word>(re)), digits,
+                  static_cast<unsigned long long>(std::bit_cast<word>(im)), static_cast<double>(re), static_cast<double>(im));
     out += buf;
   }
   return out;

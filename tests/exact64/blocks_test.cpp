@@ -36,8 +36,11 @@ mpq_class q_of(const wdd& w) { return (q_of(w.h) + q_of(w.l)) * pow2q(w.x); }
 mpq_class q_of(const point& p) { return (q_of(p.B) + p.s * pow2q(p.ell)) * pow2q(p.sigma); }
 // True when the exact x lies within w's bound.
 bool holds(const mpq_class& x, const wdd& w) { return abs(x - q_of(w)) <= q_of(w.e) * pow2q(w.x); }
-int sign(const mpq_class& x) { return sgn(x); }
-bool normal_for_test(double x) { return std::isnormal(x); }
+// 3 disc / 3 of a3 x^3 + a2 x^2 + a1 x + a0, exactly.
+mpq_class disc_q(double a, double b, double c, double d) {
+  const mpq_class A = q_of(a), B = q_of(b), C = q_of(c), D = q_of(d);
+  return 18 * A * B * C * D - 4 * B * B * B * D + B * B * C * C - 4 * A * C * C * C - 27 * A * A * D * D;
+}
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
 TEST(Exact64Blocks, SplitAndPow2) {
@@ -100,15 +103,11 @@ TEST(Exact64Blocks, Dot2IsExactUnderCancellation) {
 // apart in exponent, or when lone products put 4AC and B^2 more than 63
 // apart (the rows at both sides of each limit are worked by hand).
 TEST(Exact64Blocks, IntegerDiscriminant) {
-  auto disc3 = [](double a, double b, double c, double d) -> mpq_class {
-    const mpq_class A = q_of(a), B = q_of(b), C = q_of(c), D = q_of(d);
-    return 3 * (18 * A * B * C * D - 4 * B * B * B * D + B * B * C * C - 4 * A * C * C * C - 27 * A * A * D * D);
-  };
   auto check = [&](double a, double b, double c, double d) {
     const disc_exact r = disc3_exact(a, b, c, d);
-    const mpq_class x = disc3(a, b, c, d);
+    const mpq_class x = 3 * disc_q(a, b, c, d);
     if (!r.ok) return false;
-    EXPECT_EQ(r.sign, sign(x)) << a << " " << b << " " << c << " " << d;
+    EXPECT_EQ(r.sign, sgn(x)) << a << " " << b << " " << c << " " << d;
     EXPECT_TRUE(holds(x, r.value)) << a << " " << b << " " << c << " " << d;
     EXPECT_LE(abs(x - q_of(r.value)), abs(x) * pow2q(-104)) << a << " " << b << " " << c << " " << d;
     return true;
@@ -130,9 +129,7 @@ TEST(Exact64Blocks, IntegerDiscriminant) {
   };
   for (const auto& r : rows) {
     const bool ok = check(r.a, r.b, r.c, r.d);
-    if (r.expect != either) {
-      EXPECT_EQ(ok, r.expect == decides) << r.why;
-    }
+    if (r.expect != either) { EXPECT_EQ(ok, r.expect == decides) << r.why; }
   }
   // Clusters (the cancellation the level exists for) and coefficients over
   // wide exponents: every decision exact, and clusters always decided.
@@ -162,10 +159,8 @@ TEST(Exact64Blocks, DiscriminantSignAcrossScales) {
     const double r1 = m(g), r2 = r1 * (1 + std::ldexp(m(g), -gap(g))), r3 = i % 2 ? -m(g) : r1 * (1 - std::ldexp(m(g), -gap(g)));
     for (const int k : scales) {
       const double a = std::ldexp(1.0, k), b = -a * (r1 + r2 + r3), c = a * (r1 * r2 + r2 * r3 + r1 * r3), d = -a * (r1 * r2 * r3);
-      const mpq_class A = q_of(a), B = q_of(b), C = q_of(c), D = q_of(d);
-      const mpq_class disc = 18 * A * B * C * D - 4 * B * B * B * D + B * B * C * C - 4 * A * C * C * C - 27 * A * A * D * D;
       cubic64 s(a, b, c, d);
-      ASSERT_EQ(s.disc(), sign(disc)) << "2^" << k << ": " << a << " " << b << " " << c << " " << d;
+      ASSERT_EQ(s.disc(), sgn(disc_q(a, b, c, d))) << "2^" << k << ": " << a << " " << b << " " << c << " " << d;
     }
   }
 }
@@ -199,7 +194,7 @@ TEST(Exact64Blocks, SearchRoundsTiesToEven) {
       {"far from the guess", mpq_class(1, 3), 0x1.5555555555555p-2, 1e300},
   };
   for (const auto& r : rows) {
-    auto side = [&](std::int64_t j) { return sign(r.x - q_of(mid(j))); };
+    auto side = [&](std::int64_t j) { return sgn(r.x - q_of(mid(j))); };
     EXPECT_EQ(key_double(round_by_search(side, key(r.guess))), r.rounded) << r.why;
   }
 }
@@ -222,26 +217,21 @@ TEST(Exact64Blocks, FrameFilterNeverLies) {
     poly64 p;
     for (int k = 0; k < 4; ++k) p.c[k] = wdd_of(c[3 - k]);
     const std::int64_t k0 = key(r);
+    auto at = [&](std::int64_t j) {
+      const mpq_class x = q_of(mid(j));
+      return sgn(((q_of(c[0]) * x + q_of(c[1])) * x + q_of(c[2])) * x + q_of(c[3]));
+    };
     for (std::int64_t j = k0 - 3; j <= k0 + 3; ++j) {
-      const point pt = mid(j);
-      const mpq_class x = q_of(pt);
-      const mpq_class exact = ((q_of(c[0]) * x + q_of(c[1])) * x + q_of(c[2])) * x + q_of(c[3]);
-      const int s = p.sign(pt);
+      const int exact = at(j), s = p.sign(mid(j));
       ++total;
       if (s != 0) {
         ++decided;
-        ASSERT_EQ(s, sign(exact)) << i << " " << j;
+        ASSERT_EQ(s, exact) << i << " " << j;
       }
-      if (normal_for_test(key_double(j))) {
+      if (std::isnormal(key_double(j))) {
         const around_result a = p.around(key_double(j));
-        const mpq_class xl = q_of(mid(j - 1));
-        const mpq_class el = ((q_of(c[0]) * xl + q_of(c[1])) * xl + q_of(c[2])) * xl + q_of(c[3]);
-        if (a.lo != 0) {
-          ASSERT_EQ(a.lo, sign(el));
-        }
-        if (a.hi != 0) {
-          ASSERT_EQ(a.hi, sign(exact));
-        }
+        if (a.lo != 0) { ASSERT_EQ(a.lo, at(j - 1)); }
+        if (a.hi != 0) { ASSERT_EQ(a.hi, exact); }
       }
     }
   }
@@ -371,12 +361,8 @@ TEST(Exact64Blocks, PairEnclosure) {
         const double U = std::fabs(u0 * pow2(-e)) < 0x1p-30 ? 0.0 : u0 * pow2(-e), V = v0 * pow2(-e);
         if (V < 0x1p-30) continue;  // outside the enclosure's domain (the engine searches)
         const pair_parts got = enclose_pair(p.frame(e), e, U, V, u0, v0);
-        if (got.u_ok) {
-          EXPECT_EQ(bits(got.u), bits(wu)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0];
-        }
-        if (got.v_ok) {
-          EXPECT_EQ(bits(got.v), bits(wv)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0];
-        }
+        if (got.u_ok) { EXPECT_EQ(bits(got.u), bits(wu)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0]; }
+        if (got.v_ok) { EXPECT_EQ(bits(got.v), bits(wv)) << std::hexfloat << c[3] << " " << c[2] << " " << c[1] << " " << c[0]; }
         if (counted) {
           decided += static_cast<int>(got.u_ok) + static_cast<int>(got.v_ok);
           tried += 2;

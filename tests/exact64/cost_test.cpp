@@ -15,20 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include "exact/families.hpp"
 #include "exact64/stats64.hpp"
 
 namespace qubic {
 namespace {
 
 using cubic = std::array<double, 4>;
-using rng = std::mt19937_64;
-
-double uni(rng& g, double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(g); }
-int integer(rng& g, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(g); }
-double decades(rng& g, double lo, double hi) {
-  const double m = std::pow(10.0, uni(g, lo, hi));
-  return integer(g, 0, 1) != 0 ? -m : m;
-}
+using test::decades, test::integer, test::rng;
+constexpr auto uni = test::uniform;
 cubic from_roots(double a, double r1, double r2, double r3) {
   return {a, -a * (r1 + r2 + r3), a * (r1 * r2 + r2 * r3 + r1 * r3), -a * (r1 * r2 * r3)};
 }

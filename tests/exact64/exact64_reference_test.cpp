@@ -1,8 +1,8 @@
 // solve_exact_double() and qubic_exact_double() against the exact rational
 // reference (exact/reference.cpp), over seeded families of double cubics;
-// the named examples against true values worked with 400-bit mpmath
-// (tools/reference_check.py --show) or by hand; and, on double inputs that
-// are exactly floats, the relation to solve_exact() that can be proven.
+// the named examples against true values worked with 300- to 4500-bit
+// mpmath (tools/reference_check.py --show) or by hand; and, on double inputs
+// that are exactly floats, the relation to solve_exact() that can be proven.
 // Zero departures: every flag, every written entry and every bit of every
 // written part.
 //
@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include "exact/families.hpp"
 #include "exact/reference.hpp"
 #include "exact64/families64.hpp"
 
@@ -36,29 +37,12 @@ constexpr std::uint64_t sentinel_bits = 0x7FF5A5A5A5A5A5A5u;  // a NaN no comput
 const double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-// Per root its flag and the bits of both parts; an unwritten root's parts
-// print as the quiet NaN when both are NaN.  Equal text, equal answers.
-std::string show(const solution_double& s) {
-  std::string out;
-  for (int k = 0; k < 3; ++k) {
-    const bool blank = !s.written[k] && std::isnan(s.root[k].real()) && std::isnan(s.root[k].imag());
-    const double re = blank ? nan : s.root[k].real(), im = blank ? nan : s.root[k].imag();
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "  flag %d, %s: %016llX %016llX (%a %+ai)\n", s.flag[k], s.written[k] ? "written" : "not written",
-                  static_cast<unsigned long long>(bits(re)), static_cast<unsigned long long>(bits(im)), re, im);
-    out += buf;
-  }
-  return out;
-}
+using test::show;
 
 std::string show(const cubic& c) {
-  std::string out = "a3 a2 a1 a0:";
-  for (const double x : c) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, " %a", x);
-    out += buf;
-  }
-  return out + "\n";
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "a3 a2 a1 a0: %a %a %a %a\n", c[0], c[1], c[2], c[3]);
+  return buf;
 }
 
 // qubic_exact_double() on outputs prefilled with the sentinel NaN: a root
@@ -94,11 +78,7 @@ std::string departure(const cubic& c) {
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int sanitized = 4;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int sanitized = 4;
-#else
-constexpr int sanitized = 1;
-#endif
+constexpr int sanitized = __has_feature(address_sanitizer) ? 4 : 1;
 #else
 constexpr int sanitized = 1;
 #endif
@@ -109,24 +89,30 @@ int cubics(int count) {
   return (on != nullptr && std::string_view(on) == "1" ? 100 : 1) * count / sanitized;
 }
 
+// check(c) on n cubics c from make (those with an infinite or NaN
+// coefficient skipped); the first ten departures are reported.  Returns the
+// number skipped.
+template <class Cubic>
+int over(int n, std::mt19937_64& g, Cubic (*make)(std::mt19937_64&), std::string (*check)(const Cubic&)) {
+  int failures = 0, skipped = 0;
+  for (int i = 0; i < n && failures < 10; ++i) {
+    const Cubic c = make(g);
+    if (!std::all_of(c.begin(), c.end(), [](auto x) { return std::isfinite(x); })) {
+      ++skipped;
+    } else if (const std::string d = check(c); !d.empty()) {
+      ++failures;
+      ADD_FAILURE() << d;
+    }
+  }
+  return skipped;
+}
+
 class Exact64Family : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(Exact64Family, AgreesWithReference) {
   const family& fam = families[GetParam()];
   rng g = family_rng(GetParam());
-  int failures = 0, skipped = 0;
-  for (int n = 0; n < cubics(fam.count) && failures < 10; ++n) {
-    const cubic c = fam.make(g);
-    if (!std::isfinite(c[0]) || !std::isfinite(c[1]) || !std::isfinite(c[2]) || !std::isfinite(c[3])) {
-      ++skipped;
-      continue;
-    }
-    if (const std::string d = departure(c); !d.empty()) {
-      ++failures;
-      ADD_FAILURE() << d;
-    }
-  }
-  EXPECT_LE(skipped, cubics(fam.count) / 8) << "a family whose cubics overflow tests little";
+  EXPECT_LE(over(cubics(fam.count), g, fam.make, departure), cubics(fam.count) / 8) << "a family whose cubics overflow tests little";
 }
 
 INSTANTIATE_TEST_SUITE_P(Exact64, Exact64Family, ::testing::Range<std::size_t>(0, std::size(families)),
@@ -141,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Exact64, Exact64Family, ::testing::Range<std::size_t>(0
 // the reference's (tools/reference_check.py --show "a3 a2 a1 a0"), or by hand
 // where the row says so; rounded to nearest, ties to even.  Both the engine
 // and the reference must give them.
-TEST(Exact64, NamedExamples) {
+TEST(Exact64Named, Roots) {
   constexpr double max = 0x1.fffffffffffffp+1023, min = 0x1p-1074;
   // parts: re, im of root 0, 1, 2 (written roots only).
   const struct { const char* why; cubic a; std::array<std::int32_t, 3> flag; std::array<double, 6> parts; } cases[] = {
@@ -168,6 +154,21 @@ TEST(Exact64, NamedExamples) {
       {"(x - 17)^2 (x - 18)", {1, -52, 901, -5202}, {1, 1, 1}, {17, 0, 17, 0, 18, 0}},
       {"(x - 2)^3 scaled by 2^-1000", {0x1p-1000, -0x1.8p-998, 0x1.8p-997, -0x1p-997}, {1, 1, 1}, {2, 0, 2, 0, 2, 0}},
       {"roots 1, 2, 3", {1, -6, 11, -6}, {1, 1, 1}, {1, 0, 2, 0, 3, 0}},
+      // From 300-bit (the wide ones 4500-bit) mpmath.
+      {"roots near 1e-300, 1, 1e300 from rounded coefficients", {1, -0x1.7e43c8800759cp+996, 0x1.7e43c8800759cp+996, -1}, {1, 1, 1},
+       {0x1.56e1fc2f8f359p-997, 0, 1, 0, 0x1.7e43c8800759cp+996, 0}},
+      {"x^3 + 2^1000 x + 1: a tiny real root, a huge pair", {1, 0, 0x1p1000, 1}, {1, 1, 1},
+       {-0x1p-1000, 0, 0x1p-1001, 0x1p+500, 0x1p-1001, -0x1p+500}},
+      {"x^3 - 3x^2 + 3x - (1 + 2^-52): roots within 2^-17 of 1", {1, -3, 3, -0x1.0000000000001p+0}, {1, 1, 1},
+       {0x1.00006597fa94fp+0, 0, 0x1.ffff9a68056b1p-1, 0x1.5fee480fc03e4p-18, 0x1.ffff9a68056b1p-1, -0x1.5fee480fc03e4p-18}},
+      {"2^-1074 x^3 - x + 1: roots -+2^537 and 1", {min, 0, -1, 1}, {1, 1, 1}, {-0x1p+537, 0, 1, 0, 0x1p+537, 0}},
+      {"x^3 - 1.5 2^-1000 x + 3 2^-1074", {1, 0, -0x1.8p-1000, 0x3p-1074}, {1, 1, 1},
+       {-0x1.7137449123ef6p-358, 0, 0x1.7137449123ef6p-359, 0x1.3fc0164bf0b56p-358, 0x1.7137449123ef6p-359, -0x1.3fc0164bf0b56p-358}},
+      // By hand.
+      {"x^3 - x: the exact zero is +0", {1, 0, -1, 0}, {1, 1, 1}, {-1, 0, 0, 0, 1, 0}},
+      {"2^1023 x^3 - 2^-1074: the real root 2^-699", {0x1p1023, 0, 0, -min}, {1, 1, 1},
+       {0x1p-699, 0, -0x1p-700, 0x1.bb67ae8584caap-700, -0x1p-700, -0x1.bb67ae8584caap-700}},
+      {"linear 2^-1074 x - 1: beyond the range, +inf", {0, 0, min, -1}, {-3, -1, -1}, {inf, 0, nan, nan, nan, nan}},
       {"exact zero root and +-i: real parts +0", {1, 0, 1, 0}, {1, 1, 1}, {0, 0, 0, 1, 0, -1}},
       {"a double zero root, then 2^1074 overflows", {min, -1, 0, 0}, {1, 1, -3}, {0, 0, 0, 0, inf, 0}},
       {"roots 0, 1 + about 2^-2098 (rounds to 1) and about 2^2098 (overflows)", {min, -max, max, 0}, {1, 1, -3}, {0, 0, 1, 0, inf, 0}},
@@ -217,7 +218,7 @@ TEST(Exact64, NamedExamples) {
 // or nonzero below 2^-126); a double 1 is a float 1 exactly when each part
 // is an exact zero (D = 0 under flag 1) or F is normal.
 
-using fcubic = std::array<float, 4>;
+using fcubic = test::cubic;
 
 bool float_midpoint(double d) {
   const double a = std::fabs(d);
@@ -255,68 +256,15 @@ std::string unrelated(const fcubic& c) {
     if (d.flag[k] == 1 && determined && f.flag[k] != (fine ? 1 : -3)) why += "flag 1 does not carry over as proven\n";
   }
   if (why.empty()) return "";
-  return why + show(cubic{c[0], c[1], c[2], c[3]}) + "solve_exact_double:\n" + show(d) + "solve_exact (as double):\n" +
-         show(solution_double{{{{f.root[0].real(), f.root[0].imag()}, {f.root[1].real(), f.root[1].imag()}, {f.root[2].real(), f.root[2].imag()}}},
-                               f.flag, f.written});
+  return why + show(cubic{c[0], c[1], c[2], c[3]}) + "solve_exact_double:\n" + show(d) + "solve_exact:\n" + show(f);
 }
 
-float flt(double x) { return static_cast<float>(x); }
-
-struct float_family { const char* name; fcubic (*make)(rng&); };
-
-// Float cubics made as the float engine's families make them.
-const float_family float_families[] = {
-    {"ordinary", [](rng& g) { return fcubic{flt(uniform(g, -10, 10)), flt(uniform(g, -10, 10)), flt(uniform(g, -10, 10)), flt(uniform(g, -10, 10))}; }},
-    {"any bit pattern", [](rng& g) {
-       fcubic c;
-       for (float& x : c) {
-         const auto u = static_cast<std::uint32_t>(g());
-         x = std::bit_cast<float>(u % 8 == 0 ? u & 0x80000000u : u);
-       }
-       return c;
-     }},
-    // 2^k (x - p 2^j)^2 (x - q 2^j), |p|, |q| <= 128, j and k in [-20, 20]: exact floats.
-    {"exact multiple roots", [](rng& g) {
-       const std::int64_t p = integer(g, -128, 128), q = integer(g, 0, 3) != 0 ? integer(g, -128, 128) : p;
-       const auto j = static_cast<int>(integer(g, -20, 20)), k = static_cast<int>(integer(g, -20, 20));
-       const cubic d = scaled({1, -(2 * p + q), p * p + 2 * p * q, -p * p * q}, j, k);
-       return fcubic{flt(d[0]), flt(d[1]), flt(d[2]), flt(d[3])};
-     }},
-    // A real root o 2^-150 on a float midpoint (a double exactly), 2^k (x - o 2^-150)(x^2 + m 2^j).
-    {"rational roots on a float midpoint", [](rng& g) {
-       const double o = static_cast<double>(2 * integer(g, 0, 1023) + 1), m = static_cast<double>(integer(g, 1, 2047));
-       const auto k = static_cast<int>(integer(g, 1, 60)), j = static_cast<int>(integer(g, 0, 40));
-       return fcubic{flt(std::ldexp(1, k)), flt(std::ldexp(-o, k - 150)), flt(std::ldexp(m, j + k)), flt(std::ldexp(-o * m, j + k - 150))};
-     }},
-    // a3 of 2^-149 .. 2^-100 and a2 = -a3 t, t of 2^125 .. 2^130, in float.
-    {"roots at the float overflow edge", [](rng& g) {
-       fcubic c{flt(uniform(g, -4, 4)), flt(uniform(g, -4, 4)), flt(uniform(g, -4, 4)), flt(uniform(g, -4, 4))};
-       const double a = binades(g, -149, -100), t = binades(g, 125, 130, false);
-       c[0] = flt(a);
-       c[1] = flt(-a * t);
-       return c;
-     }},
-    {"complex pairs", [](rng& g) {
-       const std::array<double, 4> x{binades(g, -10, 10, false), binades(g, -30, 30), binades(g, -30, 30), binades(g, -30, 30, false)};
-       const cubic d = from_pair(x[0], x[1], x[2], x[3]);
-       return fcubic{flt(d[0]), flt(d[1]), flt(d[2]), flt(d[3])};
-     }},
-};
-
+// On the float engine's own families (tests/exact/families.hpp).
 TEST(Exact64, FloatInputsRelateToFloatEngine) {
-  for (std::size_t n = 0; n < std::size(float_families); ++n) {
-    const float_family& fam = float_families[n];
+  for (const test::family& fam : test::families) {
     SCOPED_TRACE(fam.name);
-    rng g(0x5eed6480u + n);
-    int failures = 0;
-    for (int i = 0; i < cubics(200) && failures < 10; ++i) {
-      const fcubic c = fam.make(g);
-      if (!std::isfinite(c[0]) || !std::isfinite(c[1]) || !std::isfinite(c[2]) || !std::isfinite(c[3])) continue;
-      if (const std::string d = unrelated(c); !d.empty()) {
-        ++failures;
-        ADD_FAILURE() << d;
-      }
-    }
+    test::rng g = test::family_rng(fam);
+    over(cubics(200), g, fam.make, unrelated);
   }
 }
 
