@@ -314,6 +314,37 @@ TEST(Batch64Lanes, ConfirmedPartsAreTheReferences) {
   EXPECT_GT(far_confirmed, 0);
 }
 
+// The disk's factor 3 against a root nearly |F(W1)| / |F'(W1)| from W1:
+// x^3 + c x + d with roots -2u and u +- iv, v = 2^-10 .. 2^-6 u.  There b = 0
+// and W0 is nearly real, so the bounds are tight (M2 = 3 |a| w against
+// |F''(W0)/2| = 3 |a| |W0|, and F'(W0) = 2iv (3u + iv) nearly real, its
+// larger part nearly its modulus): Fup / L is within a few percent of that
+// distance.  Guesses W* + eps, eps real and 2^-28 .. 2^-25.5 v, leave W1
+// about eps^2 / (2v) below W*, up to a few half gaps of Y: a radius short of
+// the distance (3 Fup / L cut by 3.1 or more) lets Y's cell miss v.
+TEST(Batch64Lanes, PairDiskAgainstItsDistance) {
+  rng g(9);
+  int decided = 0;
+  for (int i = 0; i < 300; ++i) {
+    const double u = test64::sign(g) * std::ldexp(test64::uniform(g, 1, 2), static_cast<int>(test64::integer(g, -20, 20)));
+    const double v = std::fabs(u) * std::ldexp(test64::uniform(g, 1, 2), static_cast<int>(test64::integer(g, -10, -7)));
+    const cubic c{1, 0, v * v - 3 * u * u, 2 * u * (u * u + v * v)};
+    const solution_double ref = test::reference_double(c[0], c[1], c[2], c[3]);
+    const double ur = ref.root[1].real(), vr = ref.root[1].imag();
+    ASSERT_TRUE(ref.solved() && vr > 0) << c[2] << " " << c[3];
+    for (int k = 0; k <= 40; ++k) {
+      V X, Y;
+      M ok;
+      const double eps = (k % 2 ? -vr : vr) * std::exp2(-28 + (k / 2) / 8.0);
+      enclose(all(1), all(0), all(c[2]), all(c[3]), all(ur + eps), all(vr), X, Y, ok);
+      if (!yes(ok)) continue;
+      ++decided;
+      EXPECT_TRUE(bits(lane(X)) == bits(ur) && bits(lane(Y)) == bits(vr)) << c[2] << " " << c[3] << " eps " << eps;
+    }
+  }
+  EXPECT_GT(decided, 1500);
+}
+
 }  // namespace
 }  // namespace batch::HWY_NAMESPACE
 }  // namespace qubic
