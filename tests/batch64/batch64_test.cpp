@@ -10,7 +10,8 @@
 // target, against exact rational arithmetic: the discriminant's sign, and
 // the parts a real root's expansion or the pair's enclosure confirm from
 // guesses up to 2^-28 off (where a bound missing a term would confirm a
-// wrong neighbour) against the rational reference.
+// wrong neighbour) against the rational reference, and the pair's disk
+// where its radius is within a few percent of three times the distance.
 #include "batch/targets.hpp"  // before any Highway header
 
 #include <hwy/highway.h>
