@@ -32,6 +32,7 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
+#include "batch/answers.hpp"
 #include "batch64/block64.hpp"
 #include "batch64/confirm-inl.hpp"
 #include "exact/reference.hpp"
@@ -43,8 +44,6 @@ namespace {
 using test64::bits;
 using test64::cubic;
 using test64::rng;
-
-constexpr std::uint64_t sentinel_bits = 0x7FF5A5A5A5A5A5A5u;  // a NaN no computation makes
 
 // Inside the window: roots of 10^-2 .. 10^3 times a3 of 10^-2 .. 10^2, as the
 // Python benchmark draws them (40% three real roots, 40% a real root and a
@@ -86,19 +85,11 @@ const test64::family window_families[] = {
     {"a root near a midpoint, in the window", 400, midpoint_in_window},
 };
 
-struct answers {
-  std::vector<std::complex<double>> roots;
-  std::vector<std::int32_t> flags;
-  std::vector<char> solved;  // bool, as bytes
-};
-
-constexpr std::size_t tail = 3;
+using answers = test::batch_answers<double>;
 
 answers solve_all(const double* first, std::size_t n, std::ptrdiff_t row, std::ptrdiff_t col) {
-  const double s = std::bit_cast<double>(sentinel_bits);
-  answers a{std::vector<std::complex<double>>(3 * n + tail, {s, s}), std::vector<std::int32_t>(3 * n + tail, 7),
-            std::vector<char>(n + tail, 2)};
-  solve_exact_double_batch({first, n, row, col}, a.roots.data(), a.flags.data(), reinterpret_cast<bool*>(a.solved.data()));
+  answers a(n);
+  solve_exact_double_batch({first, n, row, col}, a.roots.data(), a.flags.data(), a.solved_data());
   return a;
 }
 
@@ -119,14 +110,6 @@ std::string departure(const answers& a, std::size_t i, const cubic& c) {
                 a.flags[3 * i], a.flags[3 * i + 1], a.flags[3 * i + 2], s.root[0].real(), s.root[1].real(),
                 s.root[1].imag(), s.flag[0], s.flag[1], s.flag[2]);
   return buf;
-}
-
-bool tail_untouched(const answers& a, std::size_t n) {
-  bool ok = true;
-  for (std::size_t t = 0; t < tail; ++t) {
-    ok = ok && bits(a.roots[3 * n + t].real()) == sentinel_bits && a.flags[3 * n + t] == 7 && a.solved[n + t] == 2;
-  }
-  return ok;
 }
 
 std::vector<cubic> draw(const test64::family& fam, rng g) {
@@ -154,7 +137,7 @@ void expect_scalar_bits(const test64::family& fam, rng g, bool settled) {
         ADD_FAILURE() << d;
       }
     }
-    EXPECT_TRUE(tail_untouched(a, n));
+    EXPECT_TRUE(a.tail_untouched(n));
     EXPECT_EQ(st.cubics, n);
     if (!settled) continue;
     EXPECT_GE(static_cast<double>(st.three + st.one), 0.95 * static_cast<double>(n));
@@ -205,7 +188,7 @@ TEST(Batch64, Layouts) {
       if (!d.empty()) ++failures;
       EXPECT_EQ(d, "") << "n = " << n;
     }
-    EXPECT_TRUE(tail_untouched(rows, n) && tail_untouched(reversed, n));
+    EXPECT_TRUE(rows.tail_untouched(n) && reversed.tail_untouched(n));
   }
   std::vector<double> k(8, 1.0);
   std::vector<std::complex<double>> r(6);
