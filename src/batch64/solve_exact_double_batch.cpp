@@ -3,10 +3,10 @@
 //
 // Per block of up to block_size cubics: the coefficients are read through
 // the view's strides into the block's arrays (block64.hpp), the vector
-// kernels (kernel64.cpp) classify them and confirm what they can, and this
-// file writes each answer: a confirmed lane from its parts, every flag 1
-// (the lanes confirm only normal parts), anything else from the scalar
-// engine, solve_exact_double.
+// kernels (kernel64.cpp) classify them and confirm what they can, and each
+// answer is written (the float entry's loop, batch/drive.hpp): a confirmed
+// lane from its parts, every flag 1 (the lanes confirm only normal parts),
+// anything else from the scalar engine, solve_exact_double.
 //
 // Worked example (SolveExactDoubleBatch.WorkedExample): x^3 + 3 and
 // x^3 - 6x^2 + 11x - 6 give -0x1.7137449123ef6p+0 and
@@ -21,52 +21,20 @@
 
 #include <qubic/exact.hpp>
 
+#include "batch/drive.hpp"
 #include "batch64/block64.hpp"
 
 namespace qubic {
 namespace {
 
-struct out_row {
-  std::complex<double>* roots;
-  std::int32_t* flags;
-  bool* solved;
-};
+// Every flag 1: the lanes confirm only normal parts.
+void flags_found(const batch64::queue&, std::size_t, std::int32_t (&f)[3]) { f[0] = f[1] = f[2] = 1; }
 
-void put(const out_row& o, const std::complex<double> (&r)[3], const std::int32_t (&f)[3]) {
-  for (int k = 0; k < 3; ++k) {
-    o.roots[k] = r[k];
-    o.flags[k] = f[k];
-  }
-  if (o.solved != nullptr) *o.solved = f[0] == 1 && f[1] == 1 && f[2] == 1;
-}
-
-void put_scalar(const out_row& o, const batch64::block& blk, std::size_t i) {
+void put_scalar(const batch::out_row<double>& o, const batch64::block& blk, std::size_t i) {
   const solution_double s = solve_exact_double(blk.a[i], blk.b[i], blk.c[i], blk.d[i]);
   const std::int32_t f[3] = {s.flag[0], s.flag[1], s.flag[2]};
   const std::complex<double> r[3] = {s.root[0], s.root[1], s.root[2]};
-  put(o, r, f);
-}
-
-// Writes the cubics of queue q: a confirmed lane from its parts (three
-// real roots, or with `pair` the real root x[0] and x[1] +- i x[2]), the
-// others from solve_exact_double.  Returns the number of lanes confirmed.
-template <class Row>
-std::size_t settle(const batch64::queue& q, bool pair, const batch64::block& blk, Row row) {
-  static constexpr std::int32_t found[3] = {1, 1, 1};
-  std::size_t confirmed = 0;
-  for (std::size_t j = 0; j < q.n; ++j) {
-    const auto i = static_cast<std::size_t>(q.idx[j]);
-    const double x0 = q.x[0][j], x1 = q.x[1][j], x2 = q.x[2][j];
-    if (std::isnan(x0)) {
-      put_scalar(row(i), blk, i);
-      continue;
-    }
-    const std::complex<double> three[3] = {{x0, 0.0}, {x1, 0.0}, {x2, 0.0}};
-    const std::complex<double> one[3] = {{x0, 0.0}, {x1, x2}, {x1, -x2}};
-    put(row(i), pair ? one : three, found);
-    ++confirmed;
-  }
-  return confirmed;
+  batch::put(o, r, f);
 }
 
 }  // namespace
@@ -74,31 +42,10 @@ std::size_t settle(const batch64::queue& q, bool pair, const batch64::block& blk
 void solve_exact_double_batch(cubic_view_double in, std::complex<double>* roots, std::int32_t* flags, bool* solved) {
   if (in.n == 0) return;
   const std::unique_ptr<batch64::block> owned(new batch64::block);
-  batch64::block& blk = *owned;
-  batch64::counters& st = batch64::stats();
-  for (std::size_t start = 0; start < in.n; start += batch64::block_size) {
-    blk.n = std::min(batch64::block_size, in.n - start);
-    for (std::size_t i = 0; i < blk.n; ++i) {
-      const double* p = in.data + static_cast<std::ptrdiff_t>(start + i) * in.row;
-      blk.a[i] = p[0];
-      blk.b[i] = p[in.col];
-      blk.c[i] = p[2 * in.col];
-      blk.d[i] = p[3 * in.col];
-    }
-    for (std::size_t i = blk.n; i < batch64::block_cap; ++i) blk.a[i] = blk.b[i] = blk.c[i] = blk.d[i] = 0.0;
-    batch64::run(blk);
-    auto row = [&](std::size_t i) {
-      const std::size_t at = start + i;
-      return out_row{roots + 3 * at, flags + 3 * at, solved != nullptr ? solved + at : nullptr};
-    };
-    st.three += settle(blk.three, false, blk, row);
-    st.one += settle(blk.one, true, blk, row);
-    for (std::size_t j = 0; j < blk.nrest; ++j) {
-      const auto i = static_cast<std::size_t>(blk.rest[j]);
-      put_scalar(row(i), blk, i);
-    }
-    st.cubics += blk.n;
-  }
+  batch::drive(in.data, in.n, in.row, in.col, roots, flags, solved, *owned, batch64::stats(),
+               [](batch64::block& blk) { batch64::run(blk); },
+               [](const auto& q, std::size_t j, std::int32_t (&f)[3]) { flags_found(q, j, f); },
+               [](const auto& o, const auto& blk, std::size_t i) { put_scalar(o, blk, i); });
 }
 
 void solve_exact_double_batch(std::span<const double> coeffs, std::span<std::complex<double>> roots,

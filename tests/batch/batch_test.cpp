@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "batch/answers.hpp"
 #include "batch/dispatch.hpp"
 #include "batch/stats.hpp"
 #include "bits.hpp"
@@ -32,29 +33,7 @@ namespace {
 using test::bits;
 using test::cubic;
 
-// The answers of one call, prefilled with sentinels, `tail` more past the end.
-struct answers {
-  std::vector<std::complex<float>> roots;
-  std::vector<std::int32_t> flags;
-  std::vector<char> solved;  // bool, as bytes
-};
-
-constexpr std::size_t tail = 5;
-
-answers blank(std::size_t n) {
-  const float s = test::sentinel();
-  return {std::vector<std::complex<float>>(3 * n + tail, {s, s}), std::vector<std::int32_t>(3 * n + tail, 7),
-          std::vector<char>(n + tail, 2)};
-}
-
-void expect_tail_untouched(const answers& a, std::size_t n) {
-  for (std::size_t t = 0; t < tail; ++t) {
-    const std::complex<float> r = a.roots[3 * n + t];
-    EXPECT_TRUE(bits(r.real()) == test::sentinel_bits && bits(r.imag()) == test::sentinel_bits);
-    EXPECT_EQ(a.flags[3 * n + t], 7);
-    EXPECT_EQ(a.solved[n + t], 2);
-  }
-}
+using answers = test::batch_answers<float>;
 
 // "" when cubic i of the batch answers as the scalar engine did (s), every
 // part by its bits (unwritten ones too); else both answers.
@@ -97,7 +76,7 @@ TEST(SolveExactBatch, FamiliesMatchTheScalarEngineInTheLanes) {
     for (const test::family& fam : test::families) {
       SCOPED_TRACE(fam.name);
       const std::vector<cubic> cs = family_cubics(fam);
-      answers a = blank(cs.size());
+      answers a(cs.size());
       batch::stats() = {};
       solve_exact_batch({cs.front().data(), cs.size()}, a.roots.data(), a.flags.data(),
                         reinterpret_cast<bool*>(a.solved.data()));
@@ -115,7 +94,7 @@ TEST(SolveExactBatch, FamiliesMatchTheScalarEngineInTheLanes) {
                     after.searches == before.searches;
         if (const std::string d = departure(a, i, c, s); !d.empty() && ++failures <= 10) ADD_FAILURE() << d;
       }
-      expect_tail_untouched(a, cs.size());
+      EXPECT_TRUE(a.tail_untouched(cs.size()));
       EXPECT_EQ(lanes.cubics, cs.size());
       EXPECT_GE(static_cast<double>(lanes.three + lanes.one), 0.95 * static_cast<double>(straight));
     }
@@ -170,10 +149,10 @@ TEST(SolveExactBatch, LayoutsAndLengths) {
       for (std::size_t i = 0; i < c.n; ++i) {
         for (std::size_t j = 0; j < 4; ++j) base[static_cast<std::ptrdiff_t>(i) * c.row + static_cast<std::ptrdiff_t>(j) * c.col] = cs[i][j];
       }
-      answers a = blank(c.n);
+      answers a(c.n);
       solve_exact_batch({base, c.n, c.row, c.col}, a.roots.data(), a.flags.data(),
                         c.solved ? reinterpret_cast<bool*>(a.solved.data()) : nullptr);
-      expect_tail_untouched(a, c.n);
+      EXPECT_TRUE(a.tail_untouched(c.n));
       for (std::size_t i = 0; i < c.n; ++i) {
         const solution s = solve_exact(cs[i][0], cs[i][1], cs[i][2], cs[i][3]);
         if (!c.solved) {  // nothing written there: fill in the scalar answer to compare the rest

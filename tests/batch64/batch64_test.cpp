@@ -10,7 +10,8 @@
 // target, against exact rational arithmetic: the discriminant's sign, and
 // the parts a real root's expansion or the pair's enclosure confirm from
 // guesses up to 2^-28 off (where a bound missing a term would confirm a
-// wrong neighbour) against the rational reference.
+// wrong neighbour) against the rational reference, and the pair's disk
+// where its radius is within a few percent of three times the distance.
 #include "batch/targets.hpp"  // before any Highway header
 
 #include <hwy/highway.h>
@@ -31,6 +32,7 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
+#include "batch/answers.hpp"
 #include "batch64/block64.hpp"
 #include "batch64/confirm-inl.hpp"
 #include "exact/reference.hpp"
@@ -42,8 +44,6 @@ namespace {
 using test64::bits;
 using test64::cubic;
 using test64::rng;
-
-constexpr std::uint64_t sentinel_bits = 0x7FF5A5A5A5A5A5A5u;  // a NaN no computation makes
 
 // Inside the window: roots of 10^-2 .. 10^3 times a3 of 10^-2 .. 10^2, as the
 // Python benchmark draws them (40% three real roots, 40% a real root and a
@@ -85,19 +85,11 @@ const test64::family window_families[] = {
     {"a root near a midpoint, in the window", 400, midpoint_in_window},
 };
 
-struct answers {
-  std::vector<std::complex<double>> roots;
-  std::vector<std::int32_t> flags;
-  std::vector<char> solved;  // bool, as bytes
-};
-
-constexpr std::size_t tail = 3;
+using answers = test::batch_answers<double>;
 
 answers solve_all(const double* first, std::size_t n, std::ptrdiff_t row, std::ptrdiff_t col) {
-  const double s = std::bit_cast<double>(sentinel_bits);
-  answers a{std::vector<std::complex<double>>(3 * n + tail, {s, s}), std::vector<std::int32_t>(3 * n + tail, 7),
-            std::vector<char>(n + tail, 2)};
-  solve_exact_double_batch({first, n, row, col}, a.roots.data(), a.flags.data(), reinterpret_cast<bool*>(a.solved.data()));
+  answers a(n);
+  solve_exact_double_batch({first, n, row, col}, a.roots.data(), a.flags.data(), a.solved_data());
   return a;
 }
 
@@ -120,64 +112,44 @@ std::string departure(const answers& a, std::size_t i, const cubic& c) {
   return buf;
 }
 
-bool tail_untouched(const answers& a, std::size_t n) {
-  bool ok = true;
-  for (std::size_t t = 0; t < tail; ++t) {
-    ok = ok && bits(a.roots[3 * n + t].real()) == sentinel_bits && a.flags[3 * n + t] == 7 && a.solved[n + t] == 2;
-  }
-  return ok;
-}
-
-void expect_scalar_bits(const std::vector<cubic>& cubics, const char* name) {
-  const std::size_t n = cubics.size();
-  for (const std::int64_t target : batch64::targets()) {
-    batch64::force_target(target);
-    const answers a = solve_all(cubics.data()->data(), n, 4, 1);
-    int failures = 0;
-    for (std::size_t i = 0; i < n && failures < 5; ++i) {
-      if (const std::string d = departure(a, i, cubics[i]); !d.empty()) {
-        ++failures;
-        ADD_FAILURE() << name << ", target " << hwy::TargetName(target) << ": " << d;
-      }
-    }
-    EXPECT_TRUE(tail_untouched(a, n)) << name;
-  }
-  batch64::force_target(0);
-}
-
 std::vector<cubic> draw(const test64::family& fam, rng g) {
   std::vector<cubic> out;
   for (int i = 0; i < fam.count; ++i) out.push_back(fam.make(g));
   return out;
 }
 
-TEST(Batch64, FamiliesMatchTheScalarEngine) {
-  for (std::size_t k = 0; k < std::size(test64::families); ++k) {
-    expect_scalar_bits(draw(test64::families[k], test64::family_rng(k)), test64::families[k].name);
-  }
-  for (std::size_t k = 0; k < std::size(window_families); ++k) {
-    expect_scalar_bits(draw(window_families[k], rng(0xba7c6400u + k)), window_families[k].name);
-  }
-}
-
-// The lanes settle at least 95% of the decades mix, scaled or not, on every
-// target.
-TEST(Batch64, LanesSettleTheWindow) {
-  for (const test64::family& fam : {window_families[0], window_families[1]}) {
-    const std::vector<cubic> c = draw(fam, rng(7));
-    for (const std::int64_t target : batch64::targets()) {
-      batch64::force_target(target);
-      batch64::stats() = {};
-      solve_all(c.data()->data(), c.size(), 4, 1);
-      const batch64::counters st = batch64::stats();
-      EXPECT_EQ(st.cubics, c.size());
-      EXPECT_GE(static_cast<double>(st.three + st.one), 0.95 * static_cast<double>(c.size()))
-          << fam.name << ", " << hwy::TargetName(target);
-      EXPECT_GT(st.three, c.size() / 4);
-      EXPECT_GT(st.one, c.size() / 4);
+// The batch against the scalar engine on every target; and where `settled`,
+// the lanes settle at least 95% of the cubics, a quarter or more as three
+// real roots and as many as a real root and a pair.
+void expect_scalar_bits(const test64::family& fam, rng g, bool settled) {
+  const std::vector<cubic> cubics = draw(fam, g);
+  const std::size_t n = cubics.size();
+  for (const std::int64_t target : batch64::targets()) {
+    SCOPED_TRACE(std::string(fam.name) + ", target " + hwy::TargetName(target));
+    batch64::force_target(target);
+    batch64::stats() = {};
+    const answers a = solve_all(cubics.data()->data(), n, 4, 1);
+    const batch64::counters st = batch64::stats();
+    int failures = 0;
+    for (std::size_t i = 0; i < n && failures < 5; ++i) {
+      if (const std::string d = departure(a, i, cubics[i]); !d.empty()) {
+        ++failures;
+        ADD_FAILURE() << d;
+      }
     }
+    EXPECT_TRUE(a.tail_untouched(n));
+    EXPECT_EQ(st.cubics, n);
+    if (!settled) continue;
+    EXPECT_GE(static_cast<double>(st.three + st.one), 0.95 * static_cast<double>(n));
+    EXPECT_GT(st.three, n / 4);
+    EXPECT_GT(st.one, n / 4);
   }
   batch64::force_target(0);
+}
+
+TEST(Batch64, FamiliesMatchTheScalarEngine) {
+  for (std::size_t k = 0; k < std::size(test64::families); ++k) expect_scalar_bits(test64::families[k], test64::family_rng(k), false);
+  for (std::size_t k = 0; k < std::size(window_families); ++k) expect_scalar_bits(window_families[k], rng(0xba7c6400u + k), k < 2);
 }
 
 // x^3 + 3 and (x - 1)(x - 2)(x - 3): -3^(1/3) and 3^(1/3) (1 +- i sqrt 3) / 2
@@ -216,7 +188,7 @@ TEST(Batch64, Layouts) {
       if (!d.empty()) ++failures;
       EXPECT_EQ(d, "") << "n = " << n;
     }
-    EXPECT_TRUE(tail_untouched(rows, n) && tail_untouched(reversed, n));
+    EXPECT_TRUE(rows.tail_untouched(n) && reversed.tail_untouched(n));
   }
   std::vector<double> k(8, 1.0);
   std::vector<std::complex<double>> r(6);
@@ -312,6 +284,37 @@ TEST(Batch64Lanes, ConfirmedPartsAreTheReferences) {
   EXPECT_GT(real_confirmed, 2000);
   EXPECT_GT(pair_confirmed, 600);
   EXPECT_GT(far_confirmed, 0);
+}
+
+// The disk's factor 3 against a root nearly |F(W1)| / |F'(W1)| from W1:
+// x^3 + c x + d with roots -2u and u +- iv, v = 2^-10 .. 2^-6 u.  There b = 0
+// and W0 is nearly real, so the bounds are tight (M2 = 3 |a| w against
+// |F''(W0)/2| = 3 |a| |W0|, and F'(W0) = 2iv (3u + iv) nearly real, its
+// larger part nearly its modulus): Fup / L is within a few percent of that
+// distance.  Guesses W* + eps, eps real and 2^-28 .. 2^-25.5 v, leave W1
+// about eps^2 / (2v) below W*, up to a few half gaps of Y: a radius short of
+// the distance (3 Fup / L cut by 3.1 or more) lets Y's cell miss v.
+TEST(Batch64Lanes, PairDiskAgainstItsDistance) {
+  rng g(9);
+  int decided = 0;
+  for (int i = 0; i < 300; ++i) {
+    const double u = test64::sign(g) * std::ldexp(test64::uniform(g, 1, 2), static_cast<int>(test64::integer(g, -20, 20)));
+    const double v = std::fabs(u) * std::ldexp(test64::uniform(g, 1, 2), static_cast<int>(test64::integer(g, -10, -7)));
+    const cubic c{1, 0, v * v - 3 * u * u, 2 * u * (u * u + v * v)};
+    const solution_double ref = test::reference_double(c[0], c[1], c[2], c[3]);
+    const double ur = ref.root[1].real(), vr = ref.root[1].imag();
+    ASSERT_TRUE(ref.solved() && vr > 0) << c[2] << " " << c[3];
+    for (int k = 0; k <= 40; ++k) {
+      V X, Y;
+      M ok;
+      const double eps = (k % 2 ? -vr : vr) * std::exp2(-28 + (k / 2) / 8.0);
+      enclose(all(1), all(0), all(c[2]), all(c[3]), all(ur + eps), all(vr), X, Y, ok);
+      if (!yes(ok)) continue;
+      ++decided;
+      EXPECT_TRUE(bits(lane(X)) == bits(ur) && bits(lane(Y)) == bits(vr)) << c[2] << " " << c[3] << " eps " << eps;
+    }
+  }
+  EXPECT_GT(decided, 1500);
 }
 
 }  // namespace
