@@ -44,8 +44,10 @@ inline constexpr double low_point = 0x1p-900;   // the smallest: half gaps stay 
 // Error-free transformations: a + b = s + e and a b = p + e exactly when
 // nothing overflows or underflows.  The product's error by a fused
 // multiply-subtract where the target has one, else by Veltkamp's splitting
-// and Dekker's product (exact as well: each half has at most 26 bits); the
-// two give the same e.
+// and Dekker's product (exact as well: each half has at most 26 bits).
+// Both give the same e unless e underflows; then each errs by at most
+// 2^-1075, which the underflow term covers, so the targets may differ in a
+// bound but never in a part they confirm.
 HWY_INLINE void two_sum(V a, V b, V& s, V& e) {
   s = hn::Add(a, b);
   const V bb = hn::Sub(s, a);

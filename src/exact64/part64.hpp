@@ -62,8 +62,8 @@ part round_part(Side&& side, Side0&& side0, double guess, std::int64_t lo_ok = -
   put(out, k, re, part{0.0, false});
 }
 
-// A root whose parts were confirmed in a cell of a normal double (or are
-// +0): nothing irregular to test.
+// A root whose parts were confirmed in cells of normal doubles (a real
+// root's imaginary part is +0): nothing irregular to test.
 [[gnu::always_inline]] inline void put_normal(solution_double& out, int k, double re, double im) {
   out.root[k] = {re, im};
   out.written[k] = true;
